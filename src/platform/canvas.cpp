@@ -1,0 +1,246 @@
+// canvas.cpp -- software drawing onto the back buffer
+#include "platform/canvas.h"
+
+#include "platform/font.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+
+namespace platform {
+namespace {
+
+constexpr Pixel opaqueBlack = 0xFF000000u;
+
+using i64 = std::int64_t;
+// Ellipse tests square products of 32-bit sizes; 128 bits keeps them exact for any int argument.
+__extension__ typedef __int128 i128;
+
+// Half-open index range, already clipped to the buffer.
+struct Span {
+    int lo = 0;
+    int hi = 0;
+};
+
+// Clip [lo, hi) to [0, limit). Callers pass 64-bit ends so x + w can never overflow.
+Span clip(i64 lo, i64 hi, int limit) {
+    lo = std::clamp<i64>(lo, 0, limit);
+    hi = std::clamp<i64>(hi, lo, limit);
+    return {int(lo), int(hi)};
+}
+
+// Bounding boxes of transformed images can be astronomically large; clamp before converting.
+i64 toI64(double v) { return i64(std::clamp(v, -1e12, 1e12)); }
+
+int channel(Pixel p, int shift) { return int((p >> shift) & 0xFFu); }
+
+// Tint multiply, rounded to nearest so a white source takes the tint exactly.
+int tint(int source, int tintValue) { return (source * tintValue + 127) / 255; }
+
+// Exact cosine and sine for quarter turns, so rotated cells land on whole pixels.
+void cosSin(float degrees, double& c, double& s) {
+    double turn = std::fmod(double(degrees), 360.0);
+    if (turn < 0) turn += 360.0;
+    if (turn == 0) { c = 1; s = 0; return; }
+    if (turn == 90) { c = 0; s = 1; return; }
+    if (turn == 180) { c = -1; s = 0; return; }
+    if (turn == 270) { c = 0; s = -1; return; }
+    const double radians = turn * std::numbers::pi / 180.0;
+    c = std::cos(radians);
+    s = std::sin(radians);
+}
+
+// Small enough, and on a fine enough grid, that every double in the general image path is exact.
+bool exactlyRepresented(double v) {
+    return std::fabs(v) <= 16777216.0 && v * 256.0 == std::floor(v * 256.0);
+}
+
+}  // namespace
+
+// A buffer with no area has no rows either, so no row pointer is ever formed into it.
+Canvas::Canvas(int width, int height)
+    : width_(width > 0 && height > 0 ? width : 0),
+      height_(width > 0 && height > 0 ? height : 0),
+      pixels_(std::size_t(width_) * std::size_t(height_), opaqueBlack) {}
+
+void Canvas::setColor(int r, int g, int b) {
+    r_ = std::clamp(r, 0, 255);
+    g_ = std::clamp(g, 0, 255);
+    b_ = std::clamp(b, 0, 255);
+}
+
+void Canvas::setAlpha(float alpha) {
+    alpha_ = alpha >= 1.0f ? 1.0f : (alpha > 0.0f ? alpha : 0.0f);  // NaN ends up as 0
+}
+
+void Canvas::setScale(float sx, float sy) {
+    scaleX_ = sx;
+    scaleY_ = sy;
+}
+
+void Canvas::plot(Pixel* dst, int r, int g, int b, float a) const {
+    if (blend_ == Blend::Mask) {
+        if (a >= 0.5f) *dst = rgb(r, g, b);
+        return;
+    }
+    if (a <= 0.0f) return;
+    const Pixel d = *dst;
+    auto mix = [a](int source, int dest) {
+        return int(std::lround(float(source) * a + float(dest) * (1.0f - a)));
+    };
+    *dst = rgb(mix(r, channel(d, 16)), mix(g, channel(d, 8)), mix(b, channel(d, 0)));
+}
+
+void Canvas::clear() { std::fill(pixels_.begin(), pixels_.end(), opaqueBlack); }
+
+void Canvas::fillRect(int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    const Span cols = clip(x, i64(x) + w, width_);
+    const Span rows = clip(y, i64(y) + h, height_);
+    if (cols.lo >= cols.hi) return;
+    for (int py = rows.lo; py < rows.hi; ++py) {
+        Pixel* row = &pixels_[index(0, py)];
+        if (blend_ == Blend::Mask) {
+            if (alpha_ >= 0.5f) std::fill(row + cols.lo, row + cols.hi, rgb(r_, g_, b_));
+            continue;
+        }
+        for (int px = cols.lo; px < cols.hi; ++px) plot(row + px, r_, g_, b_, alpha_);
+    }
+}
+
+void Canvas::fillEllipse(int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    // Doubled offsets from the centre keep the half-pixel arithmetic in integers: a pixel is in
+    // when dx2^2 * h^2 + dy2^2 * w^2 <= w^2 * h^2, with dx2 = 2px + 1 - 2x - w (and dy2 alike).
+    const i128 ww = i128(w) * w;
+    const i128 hh = i128(h) * h;
+    const Span rows = clip(y, i64(y) + h, height_);
+    for (int py = rows.lo; py < rows.hi; ++py) {
+        const i64 dy2 = 2 * i64(py) + 1 - 2 * i64(y) - h;  // |dy2| < h inside the box
+        const i128 room = ww * (hh - i128(dy2) * dy2);
+        // Widest half-span m with m^2 h^2 <= room: estimate in floating point, then settle exactly.
+        const double ratio = double(dy2) / double(h);
+        i64 m = i64(double(w) * std::sqrt(std::max(0.0, 1.0 - ratio * ratio)));
+        while (m > 0 && i128(m) * m * hh > room) --m;
+        while (i128(m + 1) * (m + 1) * hh <= room) ++m;
+        // dx2 always has the parity of w + 1; step down to the last value it can take.
+        if ((m + w + 1) % 2 != 0) --m;
+        if (m < 0) continue;
+        const i64 twiceLeft = 2 * i64(x) + w - 1;
+        const Span cols = clip((twiceLeft - m) / 2, (twiceLeft + m) / 2 + 1, width_);
+        Pixel* row = &pixels_[index(0, py)];
+        for (int px = cols.lo; px < cols.hi; ++px) plot(row + px, r_, g_, b_, alpha_);
+    }
+}
+
+void Canvas::drawText(int x, int y, std::string_view text) {
+    const Span rows = clip(y, i64(y) + font::glyphHeight, height_);
+    i64 penX = x;
+    for (const char ch : text) {
+        if (penX >= width_) return;  // everything further along is off the right edge
+        const std::uint8_t* glyph = font::glyph(static_cast<unsigned char>(ch));
+        if (!glyph) continue;
+        const Span cols = clip(penX, penX + font::glyphWidth, width_);
+        for (int py = rows.lo; py < rows.hi; ++py) {
+            const unsigned bits = glyph[i64(py) - y];
+            for (int px = cols.lo; px < cols.hi; ++px)
+                if (bits & (0x80u >> (px - penX))) plot(&pixels_[index(px, py)], r_, g_, b_, alpha_);
+        }
+        penX += font::glyphWidth;
+    }
+}
+
+Image Canvas::makeImage(int w, int h) const {
+    Image image;
+    image.width = std::max(w, 0);
+    image.height = std::max(h, 0);
+    if (autoMidHandle_) {
+        image.handleX = float(image.width / 2.0);
+        image.handleY = float(image.height / 2.0);
+    }
+    image.pixels.assign(std::size_t(image.width) * std::size_t(image.height), 0u);
+    return image;
+}
+
+void Canvas::copyToImage(Image& image, int x, int y) const {
+    image.width = std::max(image.width, 0);
+    image.height = std::max(image.height, 0);
+    const std::size_t w = std::size_t(image.width);
+    image.pixels.assign(w * std::size_t(image.height), opaqueBlack);
+    const Span cols = clip(x, i64(x) + image.width, width_);
+    const Span rows = clip(y, i64(y) + image.height, height_);
+    for (int py = rows.lo; py < rows.hi; ++py) {
+        const Pixel* src = &pixels_[index(0, py)];
+        Pixel* dst = &image.pixels[std::size_t(i64(py) - y) * w + std::size_t(i64(cols.lo) - x)];
+        for (int px = cols.lo; px < cols.hi; ++px) *dst++ = src[px] | opaqueBlack;
+    }
+}
+
+void Canvas::drawImage(const Image& image, float x, float y) {
+    if (image.width <= 0 || image.height <= 0) return;
+    if (image.pixels.size() < std::size_t(image.width) * std::size_t(image.height)) return;
+    const double left = double(x) - image.handleX;
+    const double top = double(y) - image.handleY;
+    const bool aligned = left == std::floor(left) && top == std::floor(top) &&
+                         exactlyRepresented(x) && exactlyRepresented(y) &&
+                         exactlyRepresented(image.handleX) && exactlyRepresented(image.handleY);
+    if (scaleX_ != 1.0f || scaleY_ != 1.0f || rotation_ != 0.0f || !aligned) {
+        drawImageTransformed(image, x, y);
+        return;
+    }
+    // Unscaled, unrotated and on whole pixels: the general path would map every destination
+    // centre to exactly (column - left + 0.5), so copying rows gives the same result, faster.
+    const i64 ox = i64(left), oy = i64(top);
+    const Span cols = clip(ox, ox + image.width, width_);
+    const Span rows = clip(oy, oy + image.height, height_);
+    for (int py = rows.lo; py < rows.hi; ++py) {
+        const Pixel* src = &image.pixels[std::size_t(py - oy) * std::size_t(image.width)];
+        Pixel* row = &pixels_[index(0, py)];
+        for (int px = cols.lo; px < cols.hi; ++px) {
+            const Pixel p = src[px - ox];
+            plot(row + px, tint(channel(p, 16), r_), tint(channel(p, 8), g_), tint(channel(p, 0), b_),
+                 alpha_ * float(p >> 24) / 255.0f);
+        }
+    }
+}
+
+void Canvas::drawImageTransformed(const Image& image, float x, float y) {
+    const double sx = scaleX_, sy = scaleY_, hx = image.handleX, hy = image.handleY;
+    for (const double v : {sx, sy, hx, hy, double(x), double(y), double(rotation_)})
+        if (!std::isfinite(v)) return;
+    if (sx == 0 || sy == 0) return;
+    double c = 1, s = 0;
+    cosSin(rotation_, c, s);
+    const double w = image.width, h = image.height;
+
+    // Destination bounding box of the four corners (clockwise on screen, y down).
+    double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
+    for (const double u : {0.0, w}) {
+        for (const double v : {0.0, h}) {
+            const double ax = (u - hx) * sx, ay = (v - hy) * sy;
+            const double px = x + ax * c - ay * s, py = y + ax * s + ay * c;
+            minX = std::min(minX, px), maxX = std::max(maxX, px);
+            minY = std::min(minY, py), maxY = std::max(maxY, py);
+        }
+    }
+    // One pixel of slack on each side; the inverse mapping below makes the real decision.
+    const Span cols = clip(toI64(std::floor(minX)) - 1, toI64(std::ceil(maxX)) + 1, width_);
+    const Span rows = clip(toI64(std::floor(minY)) - 1, toI64(std::ceil(maxY)) + 1, height_);
+
+    for (int py = rows.lo; py < rows.hi; ++py) {
+        const double dy = py + 0.5 - y;
+        Pixel* row = &pixels_[index(0, py)];
+        for (int px = cols.lo; px < cols.hi; ++px) {
+            const double dx = px + 0.5 - x;
+            const double u = (dx * c + dy * s) / sx + hx;
+            const double v = (dy * c - dx * s) / sy + hy;
+            if (!(u >= 0 && u < w && v >= 0 && v < h)) continue;
+            const Pixel p = image.at(std::min(int(u), image.width - 1), std::min(int(v), image.height - 1));
+            plot(row + px, tint(channel(p, 16), r_), tint(channel(p, 8), g_), tint(channel(p, 0), b_),
+                 alpha_ * float(p >> 24) / 255.0f);
+        }
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,253 @@
+// sdl_system.cpp -- the one file that knows SDL: window or full screen, events, presenting
+#include "platform/sdl_system.h"
+
+#include <SDL.h>
+
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+#include "platform/canvas.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/input.h"
+
+namespace platform {
+
+namespace {
+
+// A signal handler can reach nothing but a global; this one flag is the exception.
+volatile std::sig_atomic_t pendingSignal = 0;
+
+void onStopSignal(int signal) { pendingSignal = signal; }
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// SDL key codes follow the keyboard layout, as virtual keys do.
+int virtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
+    switch (key) {
+        case SDLK_BACKSPACE: return 8;
+        case SDLK_TAB: return 9;
+        case SDLK_RETURN: return 13;
+        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
+        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
+        case SDLK_LALT: case SDLK_RALT: return 18;
+        case SDLK_PAUSE: return 19;
+        case SDLK_CAPSLOCK: return 20;
+        case SDLK_ESCAPE: return vk::escape;
+        case SDLK_SPACE: return 32;
+        case SDLK_PAGEUP: return 33;
+        case SDLK_PAGEDOWN: return 34;
+        case SDLK_END: return 35;
+        case SDLK_HOME: return 36;
+        case SDLK_LEFT: return vk::left;
+        case SDLK_UP: return vk::up;
+        case SDLK_RIGHT: return vk::right;
+        case SDLK_DOWN: return vk::down;
+        case SDLK_INSERT: return 45;
+        case SDLK_DELETE: return 46;
+        case SDLK_KP_0: return 96;
+        default: return -1;
+    }
+}
+
+int mouseButton(Uint8 sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT: return mouseLeft;
+        case SDL_BUTTON_RIGHT: return mouseRight;
+        case SDL_BUTTON_MIDDLE: return mouseMiddle;
+        default: return -1;
+    }
+}
+
+// The keys SDL believes are down right now. When focus comes back SDL reports keys that were
+// already held as fresh presses; these are the ones to ignore until they are let go.
+std::vector<int> keysDownNow() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    std::vector<int> keys;
+    for (int code = 0; code < count; ++code)
+        if (state[code]) keys.push_back(virtualKey(SDL_GetKeyFromScancode(SDL_Scancode(code))));
+    return keys;
+}
+
+std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
+
+}  // namespace
+
+SdlSystem::~SdlSystem() { closeDisplay(); }
+
+void SdlSystem::prompt(std::string_view text) { writeFlushed(stdout, text); }
+std::optional<std::string> SdlSystem::readLine() { return platform::readLine(stdin); }
+void SdlSystem::writeLine(std::string_view text) {
+    std::string line(text);
+    line.push_back('\n');
+    writeFlushed(stdout, line);
+}
+void SdlSystem::writeError(std::string_view text) { writeFlushed(stderr, text); }
+
+std::uint32_t SdlSystem::nowMs() { return steadyNowMs(); }
+void SdlSystem::sleepMs(std::uint32_t ms) { sleepForMs(ms); }
+
+std::string SdlSystem::openDisplay(int width, int height, bool fullScreen) {
+    // Our own handlers, not SDL's: SDL would turn Ctrl+C into a quit event the game ignores.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The click that focuses the window is a click in the game too.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The window surface is written straight from the back buffer; no GL context is needed.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return sdlError("no video");
+    sdlStarted_ = true;
+    catchStopSignals();
+
+    fullScreen_ = fullScreen;
+    std::string problem = fullScreen ? openFullScreen(width, height) : openWindow(width, height);
+    if (!problem.empty()) closeDisplay();
+    return problem;
+}
+
+std::string SdlSystem::openWindow(int width, int height) {
+    // Centred by hand: SDL's own centring rounds odd sizes differently.
+    SDL_Rect screen{};
+    if (SDL_GetDisplayBounds(0, &screen) != 0) return sdlError("no screen");
+    const int left = screen.x + screen.w / 2 - width / 2;
+    const int top = screen.y + screen.h / 2 - height / 2;
+    window_ = SDL_CreateWindow("", left, top, width, height, SDL_WINDOW_SHOWN);
+    if (!window_) return sdlError("no window");
+    SDL_GetWindowSize(window_, &width_, &height_);
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) return sdlError("no window surface");
+    SDL_FillRect(surface, nullptr, 0);
+    SDL_UpdateWindowSurface(window_);
+    return {};
+}
+
+std::string SdlSystem::openFullScreen(int width, int height) {
+    // Exactly the mode asked for, or nothing: SDL would quietly hand over the closest one.
+    SDL_DisplayMode mode{};
+    bool found = false;
+    for (int n = SDL_GetNumDisplayModes(0) - 1; n >= 0 && !found; --n) {
+        SDL_DisplayMode m{};
+        if (SDL_GetDisplayMode(0, n, &m) != 0) continue;
+        // A refresh rate of 0 means the driver does not know it (a virtual screen).
+        found = m.w == width && m.h == height && SDL_BYTESPERPIXEL(m.format) == 4 &&
+                (m.refresh_rate == 60 || m.refresh_rate == 0);
+        if (found) mode = m;
+    }
+    if (!found) {
+        std::string got = "none";
+        SDL_DisplayMode desktop{};
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0)
+            got = std::to_string(desktop.w) + "x" + std::to_string(desktop.h);
+        return "the screen has no " + std::to_string(width) + "x" + std::to_string(height) +
+               " mode at 32-bit colour and 60 Hz (its desktop mode is " + got + ")";
+    }
+
+    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                               SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN);
+    if (!window_) return sdlError("no full-screen window");
+    if (SDL_SetWindowDisplayMode(window_, &mode) != 0) return sdlError("cannot set the mode");
+    SDL_ShowWindow(window_);
+    SDL_DisplayMode got{};
+    if (SDL_GetWindowDisplayMode(window_, &got) != 0 || got.w != width || got.h != height)
+        return "the screen did not switch to " + std::to_string(width) + "x" + std::to_string(height);
+
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer_) return sdlError("no renderer");
+    SDL_RendererInfo info{};
+    vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!texture_) return sdlError("no texture");
+    width_ = width;
+    height_ = height;
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    return {};
+}
+
+bool SdlSystem::fullScreenLost() const {
+    const Uint32 flags = SDL_GetWindowFlags(window_);
+    return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0 || (flags & SDL_WINDOW_INPUT_FOCUS) == 0;
+}
+
+bool SdlSystem::presentWaitsForRetrace() { return window_ && fullScreen_ && vsync_ && !fullScreenLost(); }
+
+void SdlSystem::present(const Canvas& canvas) {
+    if (!window_) return;
+    const int pitch = canvas.width() * 4;
+    if (fullScreen_) {
+        // While another program has the screen nothing is shown; the caller keeps the pace.
+        if (fullScreenLost()) return;
+        SDL_UpdateTexture(texture_, nullptr, canvas.data(), pitch);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+        return;
+    }
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) return;
+    const int w = std::min(canvas.width(), surface->w);
+    const int h = std::min(canvas.height(), surface->h);
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, canvas.data(), pitch, surface->format->format,
+                      surface->pixels, surface->pitch);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window_);
+}
+
+void SdlSystem::movePointer(int x, int y) {
+    if (window_) SDL_WarpMouseInWindow(window_, x, y);
+}
+
+void SdlSystem::closeDisplay() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    // Destroying a full-screen window puts the desktop mode back.
+    if (window_) SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    if (sdlStarted_) SDL_Quit();
+    sdlStarted_ = false;
+}
+
+void SdlSystem::pumpEvents(Input& input) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                input.keyEvent(virtualKey(e.key.keysym.sym), e.type == SDL_KEYDOWN, e.key.repeat != 0);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                input.pointerMoved(e.button.x, e.button.y);
+                input.buttonEvent(mouseButton(e.button.button), e.type == SDL_MOUSEBUTTONDOWN);
+                break;
+            case SDL_MOUSEMOTION:
+                input.pointerMoved(e.motion.x, e.motion.y);
+                break;
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+                    input.focusChanged(keysDownNow());
+                break;
+            default:
+                // Quit requests (the close box, Alt+F4) are ignored: only Escape ends the game.
+                break;
+        }
+    }
+}
+
+int SdlSystem::stopSignal() { return pendingSignal; }
+
+}  // namespace platform

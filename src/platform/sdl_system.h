@@ -1,0 +1,53 @@
+// sdl_system.h -- the real machine: stdin/stdout console, steady clock, SDL2 display and events
+#pragma once
+
+#include "platform/system.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace platform {
+
+class SdlSystem final : public System {
+public:
+    SdlSystem() = default;
+    ~SdlSystem() override;
+    SdlSystem(const SdlSystem&) = delete;
+    SdlSystem& operator=(const SdlSystem&) = delete;
+
+    void prompt(std::string_view text) override;
+    std::optional<std::string> readLine() override;
+    void writeLine(std::string_view text) override;
+    void writeError(std::string_view text) override;
+
+    std::uint32_t nowMs() override;
+    void sleepMs(std::uint32_t ms) override;
+
+    std::string openDisplay(int width, int height, bool fullScreen) override;
+    int displayWidth() const override { return width_; }
+    int displayHeight() const override { return height_; }
+    bool presentWaitsForRetrace() override;
+    void present(const Canvas& canvas) override;
+    void movePointer(int x, int y) override;
+    void closeDisplay() override;
+
+    void pumpEvents(Input& input) override;
+    int stopSignal() override;
+
+private:
+    std::string openWindow(int width, int height);
+    std::string openFullScreen(int width, int height);
+    bool fullScreenLost() const;
+
+    bool sdlStarted_ = false;
+    bool fullScreen_ = false;
+    bool vsync_ = false;
+    int width_ = 0;
+    int height_ = 0;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+};
+
+}  // namespace platform

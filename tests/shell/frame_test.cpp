@@ -1,0 +1,88 @@
+// frame_test.cpp -- the paced loop: schedule, Escape, signals, retrace
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/input.h"
+#include "shell/startup.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+using testing_support::ScriptedSystem;
+
+// Presses Escape once the given number of frames has been shown.
+void escapeAfter(ScriptedSystem& sys, int frames) {
+    sys.afterPresent = [&sys, frames](int shown) {
+        if (shown == frames) sys.events = [](platform::Input& in) { in.keyEvent(platform::vk::escape, true, false); };
+    };
+}
+
+std::vector<std::uint32_t> intervals(const ScriptedSystem& sys, std::uint32_t start) {
+    std::vector<std::uint32_t> out;
+    for (auto t : sys.presentTimes) {
+        out.push_back(t - start);
+        start = t;
+    }
+    return out;
+}
+
+TEST(FrameLoop, WindowFramesArePacedSixteenSeventeenSeventeen) {
+    ScriptedSystem sys("800\n600\n0\n");
+    sys.clock = 5000;
+    sys.workMsPerFrame = 4;  // the work after each present eats into the next frame's sleep
+    escapeAfter(sys, 6);
+    EXPECT_EQ(shell::run(sys), 0);
+    EXPECT_EQ(intervals(sys, 5000), (std::vector<std::uint32_t>{16, 17, 17, 16, 17, 17}));
+    EXPECT_EQ(sys.sleeps.front(), 16u) << "set-up took no scripted time";
+    EXPECT_EQ(sys.sleeps[1], 13u) << "sleeps until the scheduled time, net of the work";
+}
+
+TEST(FrameLoop, ALateFrameIsShownAtOnceAndTheScheduleGoesOnFromThere) {
+    ScriptedSystem sys("800\n600\n0\n");
+    sys.clock = 0;
+    sys.afterPresent = [&sys](int shown) {
+        if (shown == 2) sys.clock += 50;  // a slow frame
+        if (shown == 4) sys.events = [](platform::Input& in) { in.keyEvent(platform::vk::escape, true, false); };
+    };
+    EXPECT_EQ(shell::run(sys), 0);
+    EXPECT_EQ(intervals(sys, 0), (std::vector<std::uint32_t>{16, 17, 50, 16}));
+}
+
+TEST(FrameLoop, NoSoftwareSleepWhileTheDisplayWaitsForTheRetrace) {
+    ScriptedSystem sys("800\n600\n1\n");
+    sys.retrace = true;
+    escapeAfter(sys, 5);
+    EXPECT_EQ(shell::run(sys), 0);
+    EXPECT_EQ(sys.presentTimes.size(), 5u);
+    EXPECT_TRUE(sys.sleeps.empty());
+}
+
+TEST(FrameLoop, StopSignalsEndTheRunAfterClosingTheDisplay) {
+    for (int signal : {2, 15}) {
+        ScriptedSystem sys("800\n600\n0\n");
+        sys.afterPresent = [&sys, signal](int shown) {
+            if (shown == 3) sys.signal = signal;
+        };
+        EXPECT_EQ(shell::run(sys), 128 + signal);
+        EXPECT_EQ(sys.presentTimes.size(), 3u) << "no frame after the signal is seen";
+        EXPECT_EQ(sys.closes, 1);
+    }
+}
+
+TEST(FrameLoop, SeveralEscapePressesEndTheRunAtTheNextCheck) {
+    ScriptedSystem sys("800\n600\n0\n");
+    sys.afterPresent = [&sys](int shown) {
+        if (shown != 2) return;
+        sys.events = [](platform::Input& in) {
+            for (int n = 0; n < 3; ++n) {
+                in.keyEvent(platform::vk::escape, true, false);
+                in.keyEvent(platform::vk::escape, false, false);
+            }
+        };
+    };
+    EXPECT_EQ(shell::run(sys), 0);
+    EXPECT_EQ(sys.presentTimes.size(), 2u);
+}
+
+}  // namespace
