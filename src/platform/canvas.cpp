@@ -36,7 +36,51 @@ i64 toI64(double v) { return i64(std::clamp(v, -1e12, 1e12)); }
 int channel(Pixel p, int shift) { return int((p >> shift) & 0xFFu); }
 
 // Tint multiply, rounded to nearest so a white source takes the tint exactly.
-int tint(int source, int tintValue) { return (source * tintValue + 127) / 255; }
+int tint(int source, int tintValue) { return int((unsigned(source) * unsigned(tintValue) + 127u) / 255u); }
+
+// Writes colour (r, g, b) with coverage a into *dst. Mask: opaque from half coverage up.
+// Alpha: source * a + dest * (1 - a) per channel, rounded half up; the sum is never negative, so
+// adding 0.5 in double and truncating rounds exactly as lround would, without the library call.
+inline void blendInto(Pixel* dst, int r, int g, int b, float a, Blend blend) {
+    if (blend == Blend::Mask) {
+        if (a >= 0.5f) *dst = rgb(r, g, b);
+        return;
+    }
+    if (a <= 0.0f) return;
+    const Pixel d = *dst;
+    auto mix = [a](int source, int dest) {
+        return int(double(float(source) * a + float(dest) * (1.0f - a)) + 0.5);
+    };
+    *dst = rgb(mix(r, channel(d, 16)), mix(g, channel(d, 8)), mix(b, channel(d, 0)));
+}
+
+// The drawing state as it applies to image pixels, copied out of the canvas so the compiler can
+// keep it in registers. Both image paths shade through this, so they cannot disagree.
+struct ImageInk {
+    int r, g, b;
+    float alpha;
+    Blend blend;
+    unsigned passFrom = 0;  // first alpha byte whose coverage alpha * byte / 255 reaches one half
+    bool white = false;     // tint(s, 255) == s, so a white tint can skip the multiply
+
+    ImageInk(int red, int green, int blue, float a, Blend mode)
+        : r(red), g(green), b(blue), alpha(a), blend(mode), white(red == 255 && green == 255 && blue == 255) {
+        unsigned none = 256;  // coverage rises with the byte: search for the threshold once
+        while (passFrom < none) {
+            const unsigned mid = (passFrom + none) / 2;
+            if (coverage(mid << 24) >= 0.5f) none = mid; else passFrom = mid + 1;
+        }
+    }
+    float coverage(Pixel p) const { return alpha * float(p >> 24) / 255.0f; }
+    void put(Pixel* dst, Pixel p) const {
+        if (blend == Blend::Mask) {
+            if ((p >> 24) < passFrom) return;
+            *dst = white ? p | opaqueBlack : rgb(tint(channel(p, 16), r), tint(channel(p, 8), g), tint(channel(p, 0), b));
+            return;
+        }
+        blendInto(dst, tint(channel(p, 16), r), tint(channel(p, 8), g), tint(channel(p, 0), b), coverage(p), blend);
+    }
+};
 
 // Exact cosine and sine for quarter turns, so rotated cells land on whole pixels.
 void cosSin(float degrees, double& c, double& s) {
@@ -79,18 +123,7 @@ void Canvas::setScale(float sx, float sy) {
     scaleY_ = sy;
 }
 
-void Canvas::plot(Pixel* dst, int r, int g, int b, float a) const {
-    if (blend_ == Blend::Mask) {
-        if (a >= 0.5f) *dst = rgb(r, g, b);
-        return;
-    }
-    if (a <= 0.0f) return;
-    const Pixel d = *dst;
-    auto mix = [a](int source, int dest) {
-        return int(std::lround(float(source) * a + float(dest) * (1.0f - a)));
-    };
-    *dst = rgb(mix(r, channel(d, 16)), mix(g, channel(d, 8)), mix(b, channel(d, 0)));
-}
+void Canvas::plot(Pixel* dst, int r, int g, int b, float a) const { blendInto(dst, r, g, b, a, blend_); }
 
 void Canvas::clear() { std::fill(pixels_.begin(), pixels_.end(), opaqueBlack); }
 
@@ -170,6 +203,7 @@ void Canvas::copyToImage(Image& image, int x, int y) const {
     image.pixels.assign(w * std::size_t(image.height), opaqueBlack);
     const Span cols = clip(x, i64(x) + image.width, width_);
     const Span rows = clip(y, i64(y) + image.height, height_);
+    if (cols.lo >= cols.hi) return;  // nothing visible, and no image index to form
     for (int py = rows.lo; py < rows.hi; ++py) {
         const Pixel* src = &pixels_[index(0, py)];
         Pixel* dst = &image.pixels[std::size_t(i64(py) - y) * w + std::size_t(i64(cols.lo) - x)];
@@ -190,18 +224,17 @@ void Canvas::drawImage(const Image& image, float x, float y) {
         return;
     }
     // Unscaled, unrotated and on whole pixels: the general path would map every destination
-    // centre to exactly (column - left + 0.5), so copying rows gives the same result, faster.
+    // centre to exactly (column - left + 0.5) and sample column - left, so walking source and
+    // destination rows side by side gives the same pixels without the per-pixel transform.
     const i64 ox = i64(left), oy = i64(top);
     const Span cols = clip(ox, ox + image.width, width_);
     const Span rows = clip(oy, oy + image.height, height_);
+    if (cols.lo >= cols.hi) return;  // nothing visible, and no image index to form
+    const ImageInk ink(r_, g_, b_, alpha_, blend_);
     for (int py = rows.lo; py < rows.hi; ++py) {
-        const Pixel* src = &image.pixels[std::size_t(py - oy) * std::size_t(image.width)];
-        Pixel* row = &pixels_[index(0, py)];
-        for (int px = cols.lo; px < cols.hi; ++px) {
-            const Pixel p = src[px - ox];
-            plot(row + px, tint(channel(p, 16), r_), tint(channel(p, 8), g_), tint(channel(p, 0), b_),
-                 alpha_ * float(p >> 24) / 255.0f);
-        }
+        const Pixel* src = &image.pixels[std::size_t(py - oy) * std::size_t(image.width) + std::size_t(cols.lo - ox)];
+        Pixel* dst = &pixels_[index(cols.lo, py)];
+        for (int n = cols.hi - cols.lo; n > 0; --n) ink.put(dst++, *src++);
     }
 }
 
@@ -228,6 +261,7 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
     const Span cols = clip(toI64(std::floor(minX)) - 1, toI64(std::ceil(maxX)) + 1, width_);
     const Span rows = clip(toI64(std::floor(minY)) - 1, toI64(std::ceil(maxY)) + 1, height_);
 
+    const ImageInk ink(r_, g_, b_, alpha_, blend_);
     for (int py = rows.lo; py < rows.hi; ++py) {
         const double dy = py + 0.5 - y;
         Pixel* row = &pixels_[index(0, py)];
@@ -236,9 +270,7 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
             const double u = (dx * c + dy * s) / sx + hx;
             const double v = (dy * c - dx * s) / sy + hy;
             if (!(u >= 0 && u < w && v >= 0 && v < h)) continue;
-            const Pixel p = image.at(std::min(int(u), image.width - 1), std::min(int(v), image.height - 1));
-            plot(row + px, tint(channel(p, 16), r_), tint(channel(p, 8), g_), tint(channel(p, 0), b_),
-                 alpha_ * float(p >> 24) / 255.0f);
+            ink.put(row + px, image.at(std::min(int(u), image.width - 1), std::min(int(v), image.height - 1)));
         }
     }
 }

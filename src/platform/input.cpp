@@ -73,6 +73,19 @@ void Input::focusChanged(std::span<const int> keysStillDown) {
         if (validKey(key)) stale_[key] = true;
 }
 
+bool Input::hasStaleKeys() const {
+    for (bool stale : stale_)
+        if (stale) return true;
+    return false;
+}
+
+void Input::keepStale(std::span<const int> keysStillDown) {
+    std::array<bool, keyCount> down{};
+    for (int key : keysStillDown)
+        if (validKey(key)) down[key] = true;
+    for (int key = 0; key < keyCount; ++key) stale_[key] = stale_[key] && down[key];
+}
+
 void Input::reset() {
     held_.fill(false);
     stale_.fill(false);

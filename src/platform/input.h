@@ -45,6 +45,10 @@ public:
     // Focus moved to another program's window or back: everything held or uncounted is
     // forgotten, and the keys still physically down stay ignored until they are let go.
     void focusChanged(std::span<const int> keysStillDown);
+    // Keys ignored since a focus change, until the backend sees them physically let go (the
+    // release itself may never come as an event).
+    bool hasStaleKeys() const;
+    void keepStale(std::span<const int> keysStillDown);
     void reset();
 
 private:

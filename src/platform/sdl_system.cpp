@@ -2,6 +2,9 @@
 #include "platform/sdl_system.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
 
 #include <csignal>
 #include <cstdio>
@@ -70,9 +73,38 @@ int mouseButton(Uint8 sdlButton) {
     }
 }
 
-// The keys SDL believes are down right now. When focus comes back SDL reports keys that were
-// already held as fresh presses; these are the ones to ignore until they are let go.
-std::vector<int> keysDownNow() {
+int virtualKeyFromKeysym(KeySym sym) {
+    // Printable keysyms are the same numbers as SDL's key codes (lower-case letters).
+    if (sym >= 0x20 && sym <= 0x7E) return virtualKey(SDL_Keycode(sym));
+    if (sym >= XK_F1 && sym <= XK_F12) return virtualKey(SDL_Keycode(SDLK_F1 + int(sym - XK_F1)));
+    if (sym >= XK_KP_0 && sym <= XK_KP_9) return sym == XK_KP_0 ? 96 : virtualKey(SDL_Keycode(SDLK_KP_1 + int(sym - XK_KP_1)));
+    static const struct {
+        KeySym sym;
+        SDL_Keycode key;
+    } named[] = {{XK_Escape, SDLK_ESCAPE},     {XK_BackSpace, SDLK_BACKSPACE}, {XK_Tab, SDLK_TAB},
+                 {XK_Return, SDLK_RETURN},     {XK_Shift_L, SDLK_LSHIFT},      {XK_Shift_R, SDLK_RSHIFT},
+                 {XK_Control_L, SDLK_LCTRL},   {XK_Control_R, SDLK_RCTRL},     {XK_Alt_L, SDLK_LALT},
+                 {XK_Alt_R, SDLK_RALT},        {XK_Pause, SDLK_PAUSE},         {XK_Caps_Lock, SDLK_CAPSLOCK},
+                 {XK_Prior, SDLK_PAGEUP},      {XK_Next, SDLK_PAGEDOWN},       {XK_End, SDLK_END},
+                 {XK_Home, SDLK_HOME},         {XK_Left, SDLK_LEFT},           {XK_Up, SDLK_UP},
+                 {XK_Right, SDLK_RIGHT},       {XK_Down, SDLK_DOWN},           {XK_Insert, SDLK_INSERT},
+                 {XK_Delete, SDLK_DELETE}};
+    for (const auto& n : named)
+        if (n.sym == sym) return virtualKey(n.key);
+    return -1;
+}
+
+// X reports held keys as a 256-bit vector indexed by key code.
+std::vector<int> keysInVector(Display* display, const char* bits) {
+    std::vector<int> keys;
+    for (int code = 8; code < 256; ++code)
+        if (bits[code / 8] & (1 << (code % 8)))
+            keys.push_back(virtualKeyFromKeysym(XkbKeycodeToKeysym(display, KeyCode(code), 0, 0)));
+    return keys;
+}
+
+// The keys SDL believes are down, for video drivers other than X11.
+std::vector<int> keysSdlHolds() {
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     std::vector<int> keys;
@@ -125,6 +157,7 @@ std::string SdlSystem::openWindow(int width, int height) {
     window_ = SDL_CreateWindow("", left, top, width, height, SDL_WINDOW_SHOWN);
     if (!window_) return sdlError("no window");
     SDL_GetWindowSize(window_, &width_, &height_);
+    watchFocus();
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface) return sdlError("no window surface");
     SDL_FillRect(surface, nullptr, 0);
@@ -166,6 +199,7 @@ std::string SdlSystem::openFullScreen(int width, int height) {
     if (!renderer_) return sdlError("no renderer");
     SDL_RendererInfo info{};
     vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    watchFocus();
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!texture_) return sdlError("no texture");
     width_ = width;
@@ -174,6 +208,25 @@ std::string SdlSystem::openFullScreen(int width, int height) {
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
     return {};
+}
+
+void SdlSystem::watchFocus() {
+    // SDL announces a returning focus some milliseconds late and then reports keys held
+    // through the change as fresh presses (X's auto-repeat). X itself says exactly which keys
+    // were down at the moment focus came in, so on X11 the game listens to X for that.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+        x11Display_ = info.info.x11.display;
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
+}
+
+std::vector<int> SdlSystem::keysDownNow() const {
+    if (!x11Display_) return keysSdlHolds();
+    char bits[32] = {};
+    XQueryKeymap(x11Display_, bits);
+    return keysInVector(x11Display_, bits);
 }
 
 bool SdlSystem::fullScreenLost() const {
@@ -217,6 +270,7 @@ void SdlSystem::closeDisplay() {
     texture_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;
+    x11Display_ = nullptr;
     if (sdlStarted_) SDL_Quit();
     sdlStarted_ = false;
 }
@@ -238,14 +292,23 @@ void SdlSystem::pumpEvents(Input& input) {
                 input.pointerMoved(e.motion.x, e.motion.y);
                 break;
             case SDL_WINDOWEVENT:
-                if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                    (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !x11Display_))
                     input.focusChanged(keysDownNow());
+                break;
+            case SDL_SYSWMEVENT:
+                // X sends this right after focus comes in, with the keys down at that moment;
+                // presses that follow it are real even if SDL's own focus event is still to come.
+                if (e.syswm.msg->subsystem == SDL_SYSWM_X11 && e.syswm.msg->msg.x11.event.type == KeymapNotify)
+                    input.focusChanged(keysInVector(x11Display_, e.syswm.msg->msg.x11.event.xkeymap.key_vector));
                 break;
             default:
                 // Quit requests (the close box, Alt+F4) are ignored: only Escape ends the game.
                 break;
         }
     }
+    // A key held through a focus change may be let go without any event reaching us.
+    if (input.hasStaleKeys()) input.keepStale(keysDownNow());
 }
 
 int SdlSystem::stopSignal() { return pendingSignal; }

@@ -1,11 +1,14 @@
 // sdl_system.h -- the real machine: stdin/stdout console, steady clock, SDL2 display and events
 #pragma once
 
+#include <vector>
+
 #include "platform/system.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct _XDisplay;
 
 namespace platform {
 
@@ -39,6 +42,8 @@ private:
     std::string openWindow(int width, int height);
     std::string openFullScreen(int width, int height);
     bool fullScreenLost() const;
+    void watchFocus();
+    std::vector<int> keysDownNow() const;
 
     bool sdlStarted_ = false;
     bool fullScreen_ = false;
@@ -48,6 +53,7 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    _XDisplay* x11Display_ = nullptr;  // set when SDL runs on X11
 };
 
 }  // namespace platform

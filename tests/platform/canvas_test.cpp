@@ -283,18 +283,20 @@ TEST(CanvasBlend, MaskThresholdsAndAlphaMixesRoundedPerChannel) {
     };
     auto channels = [](Pixel p, int& r, int& g, int& b) { r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF; };
     for (const auto& c : cases) {
-        Canvas canvas(3, 3);
-        int r, g, b;
-        channels(c.background, r, g, b);
-        canvas.setColor(r, g, b);
-        canvas.fillRect(0, 0, 3, 3);
-        channels(c.colour, r, g, b);
-        canvas.setColor(r, g, b);
-        canvas.setBlend(c.blend);
-        canvas.setAlpha(c.alpha);
-        canvas.fillRect(1, 1, 1, 1);
-        EXPECT_EQ(canvas.at(1, 1), c.want) << c.name;
-        EXPECT_EQ(canvas.at(0, 1), c.background) << c.name;
+        for (const bool ellipse : {false, true}) {  // rectangles fill rows their own way
+            Canvas canvas(3, 3);
+            int r, g, b;
+            channels(c.background, r, g, b);
+            canvas.setColor(r, g, b);
+            canvas.fillRect(0, 0, 3, 3);
+            channels(c.colour, r, g, b);
+            canvas.setColor(r, g, b);
+            canvas.setBlend(c.blend);
+            canvas.setAlpha(c.alpha);
+            ellipse ? canvas.fillEllipse(1, 1, 1, 1) : canvas.fillRect(1, 1, 1, 1);
+            EXPECT_EQ(canvas.at(1, 1), c.want) << c.name << (ellipse ? " (ellipse)" : " (rect)");
+            EXPECT_EQ(canvas.at(0, 1), c.background) << c.name;
+        }
     }
 }
 
@@ -311,6 +313,7 @@ TEST(CanvasImage, PlacementScaleAndClippingCoverTheMappedPixels) {
         {"bar 16 x 3.2", 1, 0.2f, 0, 20, 20, box(12, 18, 27, 21)},
         {"bar half a pixel down", 1, 0.2f, 0, 20, 20.5f, box(12, 19, 27, 21)},
         {"quarter-pixel placement", 1, 1, 0, 20.25f, 20, box(12, 12, 27, 27)},
+        {"three-quarter-pixel placement", 1, 1, 0, 20.75f, 20, box(13, 12, 28, 27)},
         {"doubled around the handle", 2, 2, 0, 20, 20, box(4, 4, 35, 35)},
         {"mirrored", -1, 1, 0, 20, 20, box(12, 12, 27, 27)},
         {"half turn", 1, 1, 180, 20, 20, box(12, 12, 27, 27)},
@@ -378,23 +381,25 @@ TEST(CanvasImage, TintAndPixelAlphaCombineWithTheState) {
     const struct {
         const char* name;
         Pixel source;
-        int tint;
+        int tintR, tintG, tintB;
         Blend blend;
         float alpha;
         Pixel want;
     } cases[] = {
-        {"white takes the tint exactly", 0xFFFFFFFFu, 100, Blend::Mask, 1, rgb(100, 100, 100)},
-        {"tint rounds to nearest", 0xFFC880FFu, 200, Blend::Mask, 1, rgb(157, 100, 200)},
-        {"pixel alpha 128 passes the mask", 0x80FFFFFFu, 255, Blend::Mask, 1, rgb(255, 255, 255)},
-        {"pixel alpha 127 fails the mask", 0x7FFFFFFFu, 255, Blend::Mask, 1, black},
-        {"global alpha fails the mask", 0xFFFFFFFFu, 255, Blend::Mask, 0.4f, black},
-        {"global alpha blends", 0xFFFFFFFFu, 255, Blend::Alpha, 0.5f, rgb(128, 128, 128)},
-        {"pixel alpha blends", 0x66FFFFFFu, 255, Blend::Alpha, 1, rgb(102, 102, 102)},
-        {"transparent pixel keeps the buffer", 0x00FFFFFFu, 255, Blend::Alpha, 1, black},
+        {"white takes the tint exactly", 0xFFFFFFFFu, 100, 100, 100, Blend::Mask, 1, rgb(100, 100, 100)},
+        {"tint rounds to nearest", 0xFFC880FFu, 200, 200, 200, Blend::Mask, 1, rgb(157, 100, 200)},
+        {"each channel has its own tint", 0xFFC8C8C8u, 255, 128, 0, Blend::Mask, 1, rgb(200, 100, 0)},
+        {"pixel alpha 128 passes the mask", 0x80FFFFFFu, 255, 255, 255, Blend::Mask, 1, rgb(255, 255, 255)},
+        {"pixel alpha 127 fails the mask", 0x7FFFFFFFu, 255, 255, 255, Blend::Mask, 1, black},
+        {"global alpha fails the mask", 0xFFFFFFFFu, 255, 255, 255, Blend::Mask, 0.4f, black},
+        {"global alpha half passes the mask", 0xFFFFFFFFu, 255, 255, 255, Blend::Mask, 0.5f, rgb(255, 255, 255)},
+        {"global alpha blends", 0xFFFFFFFFu, 255, 255, 255, Blend::Alpha, 0.5f, rgb(128, 128, 128)},
+        {"pixel alpha blends", 0x66FFFFFFu, 255, 255, 255, Blend::Alpha, 1, rgb(102, 102, 102)},
+        {"transparent pixel keeps the buffer", 0x00FFFFFFu, 255, 255, 255, Blend::Alpha, 1, black},
     };
     for (const auto& c : cases) {
         Canvas canvas(4, 4);
-        canvas.setColor(c.tint, c.tint, c.tint);
+        canvas.setColor(c.tintR, c.tintG, c.tintB);
         canvas.setBlend(c.blend);
         canvas.setAlpha(c.alpha);
         canvas.drawImage(filledImage(2, 2, c.source), 2, 2);
@@ -436,8 +441,11 @@ TEST(CanvasImage, MadeTransparentAndCopiedOpaqueWithBlackOutside) {
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 20; ++x) EXPECT_EQ(canvas.at(x, y), x < 14 ? copy.at(x, y) : black) << x << "," << y;
 
-    canvas.copyToImage(image, INT_MAX - 3, INT_MIN);
-    EXPECT_TRUE(std::all_of(image.pixels.begin(), image.pixels.end(), [](Pixel p) { return p == black; }));
+    for (const Point& outside : {Point{25, 0}, Point{INT_MAX - 3, INT_MIN}}) {
+        canvas.copyToImage(image, outside.first, outside.second);
+        EXPECT_TRUE(std::all_of(image.pixels.begin(), image.pixels.end(), [](Pixel p) { return p == black; }))
+            << "copied from " << outside.first << "," << outside.second;
+    }
 }
 
 }  // namespace
