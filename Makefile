@@ -1,8 +1,8 @@
 # Two commands for a newcomer: `make run` plays, `make test` runs every test. Both install
 # whatever Debian packages are missing first.
 
-PACKAGES := cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev \
-            xvfb xauth x11-utils xdotool imagemagick libx11-dev libxtst-dev
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev \
+            libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: run test build deps clean

@@ -89,10 +89,13 @@ void move(shell::Game& game, const Fighter& f, const Controls& c) {
 
 void fire(shell::Game& game, const Fighter& f, const Controls& c) {
     const auto now = std::int32_t(game.sys.nowMs());
-    // Wrapping subtraction: the clock is a 32-bit counter, and a clock that has wrapped below
-    // the last shot time must not lock the fighter out for 49 days.
+    // The clock is a 32-bit counter that wraps. Measured by wrapping subtraction, the time since
+    // the last shot stays right across both wraps (2^31, where the signed value turns negative,
+    // and 2^32); a clock that reads behind the last shot gives a negative time and may fire, so
+    // a fighter is never locked out. Comparing the raw values instead would let a second shot
+    // out within the delay at the 2^31 wrap.
     const auto since = std::int32_t(std::uint32_t(now) - std::uint32_t(f.lastShot));
-    if (!(since > game.shotDelay || now < f.lastShot)) return;
+    if (!(since > game.shotDelay || since < 0)) return;
 
     const std::int32_t v = game.bulletSpeed;
     const struct {

@@ -31,9 +31,12 @@ TEST(FireStep, WaitsStrictlyMoreThanTheDelayAndSurvivesClockWrap) {
         {"101 ms after the last shot", 5101, 5000, true},
         {"exactly 100 ms", 5100, 5000, false},
         {"just fired", 5000, 5000, false},
-        {"clock wrapped past 2^31, 32 ms later", 0x80000010u, INT32_MAX - 15, true},  // reads below T
+        {"clock wrapped past 2^31, 32 ms later", 0x80000010u, INT32_MAX - 15, false},
+        {"clock wrapped past 2^31, 101 ms later", 0x80000055u, INT32_MAX - 15, true},
         {"clock wrapped past 2^32, 32 ms later", 16u, -16, false},
         {"clock wrapped past 2^32, 101 ms later", 85u, -16, true},
+        {"clock reads behind the last shot", 4000u, 5000, true},
+        {"over 2^31 ms since the last shot", 0x80001000u, 0x800, true},
     };
     for (const auto& c : cases) {
         TestGame t;

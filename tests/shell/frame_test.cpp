@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "shell/frame.h"
 #include "shell/startup.h"
 #include "support/scripted_system.h"
+#include "support/test_game.h"
 
 namespace {
 
@@ -83,6 +85,35 @@ TEST(FrameLoop, SeveralEscapePressesEndTheRunAtTheNextCheck) {
     };
     EXPECT_EQ(shell::run(sys), 0);
     EXPECT_EQ(sys.presentTimes.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrameLoop, ThePlayGoesOnEvenlyWhileTheClockWraps) {
+    // Past 2^31 the clock turns negative as a signed value; past 2^32 it starts again at 0.
+    for (std::uint32_t start : {0x7FFFFE00u, 0xFFFFFE00u}) {
+        testing_support::TestGame t;
+        t.sys.clock = start;
+        t.game.pacer.start(start);
+        t.game.p1shot = std::int32_t(start);
+        t.hold('J');
+        std::vector<std::uint32_t> shots;
+        for (int frame = 0; frame < 120; ++frame) {
+            const auto before = t.game.p1shot;
+            shell::runFrame(t.game);
+            shell::presentFrame(t.game);
+            if (t.game.p1shot != before) shots.push_back(std::uint32_t(t.game.p1shot));
+        }
+        const auto frames = intervals(t.sys, start);
+        for (auto ms : frames) ASSERT_TRUE(ms == 16 || ms == 17) << "no stall and no burst: " << ms;
+        ASSERT_GE(shots.size(), 15u) << std::hex << start;
+        for (std::size_t n = 1; n < shots.size(); ++n) {
+            EXPECT_GT(shots[n] - shots[n - 1], 100u) << std::hex << shots[n];
+            EXPECT_LE(shots[n] - shots[n - 1], 117u) << std::hex << shots[n];
+        }
+    }
 }
 
 }  // namespace
