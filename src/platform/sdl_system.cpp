@@ -222,6 +222,21 @@ void SdlSystem::watchFocus() {
     }
 }
 
+void SdlSystem::handleX11Event(const XEvent& event, Input& input) {
+    // X follows every focus-in, and every pointer entry too, with the keys down at that
+    // moment. Only the one after a real focus-in is a focus change (focus moving between a
+    // window and its own children, or a passing keyboard grab, is not); presses after it are
+    // real even if SDL's own focus event is still to come.
+    if (event.type == FocusIn) {
+        const XFocusChangeEvent& focus = event.xfocus;
+        focusCameIn_ = (focus.mode == NotifyNormal || focus.mode == NotifyWhileGrabbed) &&
+                       focus.detail != NotifyInferior && focus.detail != NotifyPointer;
+    } else if (event.type == KeymapNotify) {
+        if (focusCameIn_) input.focusChanged(keysInVector(x11Display_, event.xkeymap.key_vector));
+        focusCameIn_ = false;
+    }
+}
+
 std::vector<int> SdlSystem::keysDownNow() const {
     if (!x11Display_) return keysSdlHolds();
     char bits[32] = {};
@@ -297,10 +312,7 @@ void SdlSystem::pumpEvents(Input& input) {
                     input.focusChanged(keysDownNow());
                 break;
             case SDL_SYSWMEVENT:
-                // X sends this right after focus comes in, with the keys down at that moment;
-                // presses that follow it are real even if SDL's own focus event is still to come.
-                if (e.syswm.msg->subsystem == SDL_SYSWM_X11 && e.syswm.msg->msg.x11.event.type == KeymapNotify)
-                    input.focusChanged(keysInVector(x11Display_, e.syswm.msg->msg.x11.event.xkeymap.key_vector));
+                if (e.syswm.msg->subsystem == SDL_SYSWM_X11) handleX11Event(e.syswm.msg->msg.x11.event, input);
                 break;
             default:
                 // Quit requests (the close box, Alt+F4) are ignored: only Escape ends the game.

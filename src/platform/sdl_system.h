@@ -9,6 +9,7 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 struct _XDisplay;
+union _XEvent;
 
 namespace platform {
 
@@ -44,6 +45,7 @@ private:
     bool fullScreenLost() const;
     void watchFocus();
     std::vector<int> keysDownNow() const;
+    void handleX11Event(const _XEvent& event, Input& input);
 
     bool sdlStarted_ = false;
     bool fullScreen_ = false;
@@ -54,6 +56,7 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     _XDisplay* x11Display_ = nullptr;  // set when SDL runs on X11
+    bool focusCameIn_ = false;         // the next keymap from X is the one at a focus-in
 };
 
 }  // namespace platform

@@ -35,7 +35,9 @@ class GameFixture : public ::testing::Test {
     startGame(answers);
     auto win = x_->waitForSettledWindowOf(game_->pid(), milliseconds(300), kWindowDeadline);
     if (!win) {
-      launchProblem_ = "no settled window";
+      launchProblem_ = std::string("no settled window (the game is ") +
+                       (game_->running() ? "running" : "gone") + ", and has " +
+                       (x_->findWindowOf(game_->pid()) ? "a" : "no") + " viewable window)";
     } else if (!focusGame(*win)) {
       launchProblem_ = "the window never took the focus";
       win.reset();

@@ -46,14 +46,17 @@ GameProcess::GameProcess(const std::string& display, std::string_view answers, b
   stderr_ = err[0];
   reader_ = std::thread([this] { readOutput(); });
 
-  // Answers are tiny, far below the pipe's buffer, so this write never blocks.
-  std::string_view rest = answers;
-  while (!rest.empty()) {
-    ssize_t n = write(stdin_, rest.data(), rest.size());
-    if (n <= 0) break;
-    rest.remove_prefix(static_cast<size_t>(n));
-  }
+  send(answers);
   if (endInput) closeInput();
+}
+
+void GameProcess::send(std::string_view text) {
+  // Answers are tiny, far below the pipe's buffer, so this write never blocks.
+  while (!text.empty() && stdin_ >= 0) {
+    ssize_t n = write(stdin_, text.data(), text.size());
+    if (n <= 0) break;
+    text.remove_prefix(static_cast<size_t>(n));
+  }
 }
 
 GameProcess::~GameProcess() {

@@ -29,6 +29,8 @@ class GameProcess {
   GameProcess& operator=(const GameProcess&) = delete;
 
   pid_t pid() const { return pid_; }
+  // Writes more of stdin, e.g. the last answer once the game is seen waiting for it.
+  void send(std::string_view text);
   void closeInput();
   void sendSignal(int sig);
 

@@ -44,6 +44,26 @@ void XServer::click(Window w, int x, int y, unsigned button) {
   XSync(dpy_, False);
 }
 
+void XServer::drag(Window w, Point from, Point to, milliseconds beforeMove,
+                   milliseconds beforeRelease, unsigned button) {
+  auto r = clientRect(w);
+  if (!r) throw std::runtime_error("drag: window is gone");
+  movePointer(r->x + from.x, r->y + from.y);
+  // Hover first, as a hand does: the press then comes frames after the pointer arrived.
+  std::this_thread::sleep_for(milliseconds(50));
+  XTestFakeButtonEvent(dpy_, button, True, CurrentTime);
+  // Without a round trip here both requests leave in one flush.
+  if (beforeMove.count() > 0) {
+    XSync(dpy_, False);
+    std::this_thread::sleep_for(beforeMove);
+  }
+  XTestFakeMotionEvent(dpy_, DefaultScreen(dpy_), r->x + to.x, r->y + to.y, CurrentTime);
+  XSync(dpy_, False);
+  std::this_thread::sleep_for(beforeRelease);
+  XTestFakeButtonEvent(dpy_, button, False, CurrentTime);
+  XSync(dpy_, False);
+}
+
 Point XServer::pointer() {
   Window rootRet = 0, child = 0;
   Point onRoot, inChild;

@@ -79,6 +79,11 @@ class XServer {
   // Moves to window coordinates (x, y) of `w` and clicks `button` there.
   void click(Window w, int x, int y, unsigned button = 1);
   Point pointer();
+  // Rests the pointer on window coordinates `from`, presses `button`, moves to `to` (which
+  // may lie outside the window) `beforeMove` later, and lets go after `beforeRelease` more.
+  // With no wait before the move, press and move reach the game together, as in one frame.
+  void drag(Window w, Point from, Point to, milliseconds beforeMove, milliseconds beforeRelease,
+            unsigned button = 1);
 
   // What a window manager's close box sends; the window itself is left alone.
   void requestClose(Window w);
