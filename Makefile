@@ -5,7 +5,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-de
             libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test build deps clean
+.PHONY: run test build deps clean bench soak fuzz
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
@@ -27,5 +27,14 @@ test: deps
 	cmake --build build-test
 	cd build-test && ctest --output-on-failure --timeout 300
 
+# Speed figures (Release): frame cost against a plain fill, pacing and whole-process figures in a
+# real window under a private Xvfb. About a minute.
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCRATERDUEL_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build build-bench
+	build-bench/bench/frame_bench
+	bench/pacing.sh build-bench
+	bench/process_figures.sh build-bench
+
 clean:
-	rm -rf build build-test
+	rm -rf build build-test build-bench build-fuzz

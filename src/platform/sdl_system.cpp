@@ -5,8 +5,11 @@
 #include <SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -115,6 +118,19 @@ std::vector<int> keysSdlHolds() {
 
 std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
 
+// A fresh window surface is megabytes of untouched memory, and in a virtual machine touching it
+// one page fault at a time costs tens of milliseconds at start-up; one request for all the pages
+// costs a few. Only a hint: a kernel without it simply faults them in as before.
+void populate(void* memory, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto from = reinterpret_cast<std::uintptr_t>(memory) / page * page;
+    madvise(reinterpret_cast<void*>(from), reinterpret_cast<std::uintptr_t>(memory) + bytes - from, MADV_POPULATE_WRITE);
+#else
+    (void)memory, (void)bytes;
+#endif
+}
+
 }  // namespace
 
 SdlSystem::~SdlSystem() { closeDisplay(); }
@@ -160,6 +176,7 @@ std::string SdlSystem::openWindow(int width, int height) {
     watchFocus();
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface) return sdlError("no window surface");
+    populate(surface->pixels, std::size_t(surface->pitch) * std::size_t(surface->h));
     SDL_FillRect(surface, nullptr, 0);
     SDL_UpdateWindowSurface(window_);
     return {};
@@ -266,9 +283,12 @@ void SdlSystem::present(const Canvas& canvas) {
     if (!surface) return;
     const int w = std::min(canvas.width(), surface->w);
     const int h = std::min(canvas.height(), surface->h);
+    // The back buffer is always opaque, so its bytes read the same as the XRGB layout window
+    // surfaces have: named as that, SDL copies the rows as they are instead of converting pixels.
+    const Uint32 to = surface->format->format;
+    const Uint32 from = to == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888;
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, canvas.data(), pitch, surface->format->format,
-                      surface->pixels, surface->pitch);
+    SDL_ConvertPixels(w, h, from, canvas.data(), pitch, to, surface->pixels, surface->pitch);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_UpdateWindowSurface(window_);
 }

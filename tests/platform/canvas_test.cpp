@@ -377,6 +377,57 @@ TEST(CanvasImage, FastPlacementMatchesTheGeneralTransform) {
     }
 }
 
+TEST(CanvasImage, OneColourImageFillsExactlyAsThePixelLoopShades) {
+    // An image of one opaque colour is drawn as a fill; one whose last pixel is 254 instead of 255
+    // takes the pixel-by-pixel path, yet under a tint of 100 both shades come out as 100.
+    const Image solid = filledImage(16, 16, 0xFFFFFFFFu);
+    Image nearlySolid = solid;
+    nearlySolid.pixels.back() = 0xFFFEFEFEu;
+    const struct {
+        const char* name;
+        Blend blend;
+        float alpha, sx, sy, x, y;
+    } cases[] = {
+        {"alpha mode, full alpha, on whole pixels", Blend::Alpha, 1, 1, 1, 20, 15},
+        {"alpha mode, full alpha, clipped at the corner", Blend::Alpha, 1, 1, 1, 3, 2},
+        {"alpha mode, half alpha blends", Blend::Alpha, 0.5f, 1, 1, 20, 15},
+        {"mask mode, passing alpha", Blend::Mask, 0.6f, 1, 1, 20, 15},
+        {"shot-shaped bar", Blend::Alpha, 1, 1, 0.2f, 20, 15.5f},
+        {"upright bar clipped at the bottom", Blend::Alpha, 1, 0.2f, 1, 20, 26},
+        {"mirrored", Blend::Alpha, 1, -1, 1, 20, 15},
+        {"doubled, quarter pixel off", Blend::Mask, 1, 2, 2, 20.25f, 15},
+        {"half alpha bar blends", Blend::Alpha, 0.5f, 1, 0.2f, 20, 15},
+    };
+    for (const auto& c : cases) {
+        Canvas background(40, 30);
+        for (int y = 0; y < 30; ++y) background.setColor(8 * y, 255 - 8 * y, 90), background.fillRect(0, y, 40, 1);
+        Canvas fast = background, general = background;
+        for (Canvas* canvas : {&fast, &general}) {
+            canvas->setColor(100, 100, 100);
+            canvas->setBlend(c.blend);
+            canvas->setAlpha(c.alpha);
+            canvas->setScale(c.sx, c.sy);
+        }
+        fast.drawImage(solid, c.x, c.y);
+        general.drawImage(nearlySolid, c.x, c.y);
+        EXPECT_FALSE(sameBuffers(fast, background)) << c.name << ": nothing was drawn";
+        EXPECT_TRUE(sameBuffers(fast, general)) << c.name;
+    }
+
+    // Deciding on the fill looks at every pixel: a different last pixel still shows.
+    Image oddLast = solid;
+    oddLast.pixels.back() = rgb(255, 0, 0);
+    for (const float scale : {1.0f, 2.0f}) {
+        Canvas canvas(32, 32);
+        canvas.setBlend(Blend::Alpha);
+        canvas.setScale(scale, scale);
+        canvas.drawImage(oddLast, 8 * scale, 8 * scale);
+        const int last = int(16 * scale) - 1;
+        EXPECT_EQ(canvas.at(last, last), rgb(255, 0, 0)) << "scale " << scale;
+        EXPECT_EQ(canvas.at(last - int(scale), last), rgb(255, 255, 255)) << "scale " << scale;
+    }
+}
+
 TEST(CanvasImage, TintAndPixelAlphaCombineWithTheState) {
     const struct {
         const char* name;

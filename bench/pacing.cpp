@@ -1,0 +1,174 @@
+// pacing.cpp -- a running game in a real window for 600 frames: when each frame reached the screen
+//   pacing [width height [frames [--control]]]   (needs DISPLAY; bench/pacing.sh starts a private X server)
+// --control first times bare sleeps for as many frames, to show what the machine itself adds.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "allocation_count.h"
+#include "bench_game.h"
+#include "platform/canvas.h"
+#include "platform/input.h"
+#include "platform/sdl_system.h"
+#include "shell/frame.h"
+#include "shell/game.h"
+#include "shell/startup.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Where frame k falls in the 60 Hz schedule the game keeps, in milliseconds after the start: the
+// 16, 17, 17 pattern is these times rounded down.
+double scheduledMs(int k) { return std::floor(k * 1000.0 / 60.0); }
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const std::size_t i = std::min(values.size() - 1, std::size_t(p * double(values.size() - 1) + 0.5));
+    return values[i];
+}
+
+// The real backend with a stopwatch on presenting: how long each present() took, so a late
+// frame can be told apart from a slow hand-over to the display.
+class TimedPresent final : public platform::System {
+public:
+    explicit TimedPresent(platform::System& real) : real_(real) {}
+    void prompt(std::string_view text) override { real_.prompt(text); }
+    std::optional<std::string> readLine() override { return real_.readLine(); }
+    void writeLine(std::string_view text) override { real_.writeLine(text); }
+    void writeError(std::string_view text) override { real_.writeError(text); }
+    std::uint32_t nowMs() override { return real_.nowMs(); }
+    void sleepMs(std::uint32_t ms) override { real_.sleepMs(ms); }
+    std::string openDisplay(int w, int h, bool full) override { return real_.openDisplay(w, h, full); }
+    int displayWidth() const override { return real_.displayWidth(); }
+    int displayHeight() const override { return real_.displayHeight(); }
+    bool presentWaitsForRetrace() override { return real_.presentWaitsForRetrace(); }
+    void present(const platform::Canvas& canvas) override {
+        const auto from = Clock::now();
+        real_.present(canvas);
+        presentMs.push_back(ms(Clock::now() - from));
+    }
+    void movePointer(int x, int y) override { real_.movePointer(x, y); }
+    void closeDisplay() override { real_.closeDisplay(); }
+    void pumpEvents(platform::Input& input) override { real_.pumpEvents(input); }
+    int stopSignal() override { return real_.stopSignal(); }
+
+    std::vector<double> presentMs;
+
+private:
+    platform::System& real_;
+};
+
+// The machine's own share of the jitter: a thread that does nothing but sleep until each 60 Hz
+// deadline (to the nanosecond, not the game's millisecond) and notes how late it woke.
+void wakeUpControl(int frames) {
+    std::vector<double> late;
+    const auto start = Clock::now();
+    for (int k = 1; k <= frames; ++k) {
+        const auto deadline = start + std::chrono::microseconds(k * 1000000LL / 60);
+        std::this_thread::sleep_until(deadline);
+        late.push_back(ms(Clock::now() - deadline));
+    }
+    std::printf("control: bare sleeps to a 60 Hz schedule, %d of them: woke late by p50 %.3f  p99 %.3f  max %.3f ms\n",
+                frames, percentile(late, 0.5), percentile(late, 0.99), *std::max_element(late.begin(), late.end()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int width = argc > 2 ? std::atoi(argv[1]) : 800;
+    const int height = argc > 2 ? std::atoi(argv[2]) : 600;
+    const int frames = argc > 3 ? std::atoi(argv[3]) : 600;
+    if (frames < 2) return std::fprintf(stderr, "pacing: at least 2 frames\n"), 2;
+    if (argc > 4 && std::string(argv[4]) == "--control") wakeUpControl(frames);
+
+    platform::SdlSystem real;
+    TimedPresent sys(real);
+    shell::Game game(sys);
+    game.random.seed(7);
+    // The same order as start-up: display, schedule, input, set-up.
+    if (const std::string problem = shell::openDisplay(game, shell::Answers{width, height, 0}); !problem.empty())
+        return std::fprintf(stderr, "pacing: %s", problem.c_str()), 1;
+    const std::uint32_t startMs = sys.nowMs();
+    game.pacer.start(startMs);
+    // The schedule's start on this clock: the millisecond the game read, which is the steady
+    // clock's millisecond count (mod 2^32) unless a millisecond boundary fell in between.
+    auto startCount = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    if (std::uint32_t(startCount) != startMs) --startCount;
+    const Clock::time_point start{std::chrono::milliseconds(startCount)};
+    game.input.reset();
+    game.input.setPump([&game] { game.sys.pumpEvents(game.input); });
+    {
+        // Set-up prints the grid size; keep it out of the figures.
+        std::fflush(stdout);
+        const int saved = dup(1), null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        shell::setUp(game);
+        std::fflush(stdout);
+        dup2(saved, 1);
+        close(null);
+        close(saved);
+    }
+
+    // Shots keep flying: whenever fewer than 20 are in the air, the spent ones are fired again
+    // from where the arena first had room, so every frame draws and moves about 20.
+    const auto shots = bench::shotsInFlight(game, 20);
+    game.bulletList.reserve(shots.size());
+    std::vector<Clock::time_point> shown;
+    shown.reserve(std::size_t(frames) + 1);
+    sys.presentMs.reserve(std::size_t(frames));
+    shown.push_back(start);
+    const std::uint64_t allocationsBefore = bench::allocationsSoFar();
+    for (int k = 0; k < frames; ++k) {
+        if (game.input.keyHits(platform::vk::escape) > 0 || sys.stopSignal()) break;
+        for (std::size_t n = game.bulletList.size(); n < shots.size(); ++n) game.bulletList.push_back(shots[n]);
+        shell::runFrame(game);
+        shell::presentFrame(game);
+        shown.push_back(Clock::now());
+    }
+    const std::uint64_t allocations = bench::allocationsSoFar() - allocationsBefore;
+    sys.closeDisplay();
+
+    std::vector<double> intervals, offBeat, offSchedule;
+    for (std::size_t k = 1; k < shown.size(); ++k) {
+        const double interval = ms(shown[k] - shown[k - 1]);
+        intervals.push_back(interval);
+        if (k >= 2) offBeat.push_back(std::fabs(interval - (scheduledMs(int(k)) - scheduledMs(int(k) - 1))));
+        offSchedule.push_back(ms(shown[k] - shown[0]) - scheduledMs(int(k)));
+    }
+    double sum = 0;
+    for (std::size_t k = 1; k < intervals.size(); ++k) sum += intervals[k];
+    const double mean = sum / double(intervals.size() - 1);
+    std::printf("pacing %dx%d, %zu frames presented by platform::SdlSystem (%s)\n", width, height,
+                intervals.size(), std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "no DISPLAY");
+    std::printf("  mean interval        %.3f ms (16.667 wanted; the first, which holds the set-up, left out)\n", mean);
+    std::printf("  interval off 16/17/17: p50 %.3f  p99 %.3f  max %.3f ms\n", percentile(offBeat, 0.5),
+                percentile(offBeat, 0.99), *std::max_element(offBeat.begin(), offBeat.end()));
+    std::printf("  present after its scheduled time: p50 %.3f  p99 %.3f  max %.3f ms\n",
+                percentile(offSchedule, 0.5), percentile(offSchedule, 0.99),
+                *std::max_element(offSchedule.begin(), offSchedule.end()));
+    std::printf("  longest interval     %.3f ms\n", *std::max_element(intervals.begin(), intervals.end()));
+    std::printf("  operator new calls   %llu in %zu frames (events, frame, present)\n",
+                static_cast<unsigned long long>(allocations), intervals.size());
+    std::printf("  time inside present(): p50 %.3f  p99 %.3f  max %.3f ms\n", percentile(sys.presentMs, 0.5),
+                percentile(sys.presentMs, 0.99), *std::max_element(sys.presentMs.begin(), sys.presentMs.end()));
+    // Other programs on the machine delay wake-ups; say how busy it was.
+    std::ifstream loadavg("/proc/loadavg");
+    std::string load;
+    std::getline(loadavg, load);
+    std::printf("  load average after   %s\n", load.c_str());
+    return 0;
+}
