@@ -25,7 +25,23 @@ run: build
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCRATERDUEL_SANITIZE=ON -DCRATERDUEL_WERROR=ON
 	cmake --build build-test
-	cd build-test && ctest --output-on-failure --timeout 300
+	cd build-test && ctest --output-on-failure --timeout 300 -j2
+	cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz
+	cd build-fuzz && ctest --output-on-failure
+
+# A million checked frames of random duels in the sanitizer test build (about half an hour).
+soak: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCRATERDUEL_SANITIZE=ON -DCRATERDUEL_WERROR=ON
+	cmake --build build-test --target soak
+	./build-test/tests/soak/soak 1000000
+
+FUZZ_SECONDS ?= 1800
+# Fuzzes start-up for FUZZ_SECONDS; the corpus grows in build-fuzz/corpus, crashes land in build-fuzz/artifacts.
+fuzz: deps
+	cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz
+	./build-fuzz/startup_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ build-fuzz/corpus fuzz/corpus
 
 # Speed figures (Release): frame cost against a plain fill, pacing and whole-process figures in a
 # real window under a private Xvfb. About a minute.
