@@ -50,7 +50,6 @@ inline void setUpGame(shell::Game& game, int width, int height, std::uint64_t se
     game.random.seed(seed);
     const std::string problem = shell::openDisplay(game, shell::Answers{width, height, 0});
     if (!problem.empty()) throw std::runtime_error(problem);
-    game.input.setPump([&game] { game.sys.pumpEvents(game.input); });
     shell::setUp(game);
 }
 

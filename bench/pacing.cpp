@@ -110,7 +110,6 @@ int main(int argc, char** argv) {
     if (std::uint32_t(startCount) != startMs) --startCount;
     const Clock::time_point start{std::chrono::milliseconds(startCount)};
     game.input.reset();
-    game.input.setPump([&game] { game.sys.pumpEvents(game.input); });
     {
         // Set-up prints the grid size; keep it out of the figures.
         std::fflush(stdout);

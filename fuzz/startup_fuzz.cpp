@@ -116,7 +116,6 @@ std::optional<shell::Answers> piecewise(const std::string& input) {
 
     game.pacer.start(sys.nowMs());
     game.input.reset();
-    game.input.setPump([&] { sys.pumpEvents(game.input); });
     shell::setUp(game);
     std::string transcript = promptsSeen(3) + gridLines(*answers);
     require(sys.out == transcript, "set-up prints the grid size after the prompts");

@@ -17,7 +17,13 @@ namespace shell {
 // Every function of the game takes this by reference; nothing else is global, so any number of
 // independent games can live side by side (the tests build many).
 struct Game {
-    explicit Game(platform::System& system) : sys(system) {}
+    // Every input query hands the machine's pending events to the input model first.
+    explicit Game(platform::System& system) : sys(system) {
+        input.setPump([this] { sys.pumpEvents(input); });
+    }
+    // The pump points back at this value, so it stays where it was made.
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
 
     // The machine.
     platform::System& sys;

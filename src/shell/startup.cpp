@@ -92,7 +92,6 @@ int run(platform::System& sys) {
     }
     game.pacer.start(sys.nowMs());
     game.input.reset();
-    game.input.setPump([&game] { game.sys.pumpEvents(game.input); });
     if (answers->mode != 0) sys.movePointer(game.canvas.width() / 2, game.canvas.height() / 2);
 
     setUp(game);

@@ -37,7 +37,6 @@ SoakGame::SoakGame(const GamePlan& plan) : plan_(plan), rng_(plan.seed) {
     if (!problem.empty()) throw std::runtime_error(problem);
     game_.pacer.start(sys_.nowMs());
     game_.input.reset();
-    game_.input.setPump([this] { sys_.pumpEvents(game_.input); });
     shell::setUp(game_);
     sys_.out.clear();
 

@@ -17,7 +17,6 @@ struct TestGame {
         game.random.seed(seed);
         const auto problem = shell::openDisplay(game, shell::Answers{width, height, 0});
         if (!problem.empty()) throw std::runtime_error(problem);
-        game.input.setPump([this] { sys.pumpEvents(game.input); });
         shell::setUp(game);
         sys.out.clear();
     }
