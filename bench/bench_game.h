@@ -33,7 +33,7 @@ public:
     int displayWidth() const override { return width_; }
     int displayHeight() const override { return height_; }
     bool presentWaitsForRetrace() override { return false; }
-    void present(const platform::Canvas&) override {}
+    void present(const platform::Canvas&, std::span<const platform::Rect>) override {}
     void movePointer(int, int) override {}
     void closeDisplay() override {}
     void pumpEvents(platform::Input&) override {}

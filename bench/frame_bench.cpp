@@ -177,13 +177,14 @@ void PresentWindow(benchmark::State& state) {
         state.SkipWithError("the window is not the size asked for");
         return;
     }
-    sys.present(canvas);  // the first present may set things up
+    const platform::Rect whole{0, 0, w, h};
+    sys.present(canvas, {&whole, 1});  // the first present may set things up
     Times times;
     std::uint64_t presentAllocations = 0;
     for (auto _ : state) {
         const std::uint64_t before = bench::allocationsSoFar();
         const double t0 = cpuSeconds();
-        sys.present(canvas);
+        sys.present(canvas, {&whole, 1});
         const double t = cpuSeconds() - t0;
         presentAllocations += bench::allocationsSoFar() - before;
         state.SetIterationTime(t);

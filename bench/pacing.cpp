@@ -56,9 +56,9 @@ public:
     int displayWidth() const override { return real_.displayWidth(); }
     int displayHeight() const override { return real_.displayHeight(); }
     bool presentWaitsForRetrace() override { return real_.presentWaitsForRetrace(); }
-    void present(const platform::Canvas& canvas) override {
+    void present(const platform::Canvas& canvas, std::span<const platform::Rect> changed) override {
         const auto from = Clock::now();
-        real_.present(canvas);
+        real_.present(canvas, changed);
         presentMs.push_back(ms(Clock::now() - from));
     }
     void movePointer(int x, int y) override { real_.movePointer(x, y); }

@@ -268,7 +268,7 @@ bool SdlSystem::fullScreenLost() const {
 
 bool SdlSystem::presentWaitsForRetrace() { return window_ && fullScreen_ && vsync_ && !fullScreenLost(); }
 
-void SdlSystem::present(const Canvas& canvas) {
+void SdlSystem::present(const Canvas& canvas, std::span<const Rect>) {
     if (!window_) return;
     const int pitch = canvas.width() * 4;
     if (fullScreen_) {

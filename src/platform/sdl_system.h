@@ -32,7 +32,7 @@ public:
     int displayWidth() const override { return width_; }
     int displayHeight() const override { return height_; }
     bool presentWaitsForRetrace() override;
-    void present(const Canvas& canvas) override;
+    void present(const Canvas& canvas, std::span<const Rect> changed) override;
     void movePointer(int x, int y) override;
     void closeDisplay() override;
 

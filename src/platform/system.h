@@ -3,8 +3,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/rect.h"
 
 namespace platform {
 
@@ -35,7 +38,10 @@ public:
     // True while presenting waits for the vertical retrace itself; otherwise the caller
     // paces frames in software.
     virtual bool presentWaitsForRetrace() = 0;
-    virtual void present(const Canvas& canvas) = 0;
+    // Shows the back buffer. `changed` covers every pixel that differs from the frame shown
+    // before (the whole buffer on the first frame); the backend may show more, and shows the
+    // whole frame whenever the window system may have lost what it had.
+    virtual void present(const Canvas& canvas, std::span<const Rect> changed) = 0;
     virtual void movePointer(int x, int y) = 0;
     virtual void closeDisplay() = 0;
 

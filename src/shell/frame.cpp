@@ -25,7 +25,8 @@ void presentFrame(Game& game) {
         const std::uint32_t wait = game.pacer.nextFrame(game.sys.nowMs());
         if (wait > 0) game.sys.sleepMs(wait);
     }
-    game.sys.present(game.canvas);
+    const platform::Rect whole{0, 0, game.canvas.width(), game.canvas.height()};
+    game.sys.present(game.canvas, {&whole, 1});
 }
 
 int runLoop(Game& game) {

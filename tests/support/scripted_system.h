@@ -55,7 +55,7 @@ public:
     int displayWidth() const override { return width_; }
     int displayHeight() const override { return height_; }
     bool presentWaitsForRetrace() override { return retrace; }
-    void present(const platform::Canvas&) override {
+    void present(const platform::Canvas&, std::span<const platform::Rect>) override {
         presentTimes.push_back(clock);
         clock += workMsPerFrame;
         if (afterPresent) afterPresent(int(presentTimes.size()));
