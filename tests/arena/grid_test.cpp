@@ -1,6 +1,8 @@
 // grid_test.cpp -- starting terrain, craters, the cell sprite, drawing and clicks
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <string>
 
@@ -43,16 +45,22 @@ TEST(MakeGrid, BorderRingSurvivesOnEveryShapeOfGrid) {
     }
 }
 
-TEST(MakeGrid, ClearsBothStartingAreas) {
-    for (std::uint64_t seed = 1; seed <= 10; ++seed) {
-        TestGame t(800, 600, seed);
-        const auto& g = t.game;
-        // Radius 5 around (cols - 6, rows / 2) and (5, rows / 2): the fighters stand in them.
-        for (int di = -3; di <= 3; ++di)
-            for (int dj = -3; dj <= 3; ++dj) {
-                ASSERT_EQ(g.cell(g.cols - 6 + di, g.rows / 2 + dj), 0);
-                ASSERT_EQ(g.cell(5 + di, g.rows / 2 + dj), 0);
-            }
+TEST(MakeGrid, ClearsBothStartingAreasWhole) {
+    // Every inner cell within radius 5 of (cols - 6, rows / 2) and of (5, rows / 2): the fighters
+    // stand in them. Random craters clear cells too, so a clearing off by one column shows only
+    // in the ring at its edge, and only on the seeds whose craters miss that ring.
+    for (auto [w, h] : {std::pair{800, 600}, std::pair{333, 257}, std::pair{1920, 1080}}) {
+        for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+            TestGame t(w, h, seed);
+            const auto& g = t.game;
+            for (const std::int32_t ci : {g.cols - 6, 5})
+                for (std::int32_t di = -5; di <= 5; ++di)
+                    for (std::int32_t dj = -5; dj <= 5; ++dj) {
+                        const std::int32_t i = ci + di, j = g.rows / 2 + dj;
+                        if (di * di + dj * dj > 25 || i < 1 || j < 1 || i > g.cols - 2 || j > g.rows - 2) continue;
+                        ASSERT_EQ(g.cell(i, j), 0) << w << "x" << h << " seed " << seed << " cell " << i << "," << j;
+                    }
+        }
     }
 }
 
@@ -83,19 +91,42 @@ INSTANTIATE_TEST_SUITE_P(
                       // On the border and beyond it only inner cells within reach go.
                       BlastCase{0, 20, 2.0f, 4}, BlastCase{-1, 20, 2.0f, 1}, BlastCase{-3, 20, 2.0f, 0},
                       BlastCase{49, 37, 2.0f, 1}, BlastCase{1, 1, 2.0f, 6}, BlastCase{55, 20, 5.0f, 0},
-                      BlastCase{INT32_MAX, INT32_MIN, 10.0f, 0}, BlastCase{INT32_MIN, INT32_MAX, 10.0f, 0}));
+                      BlastCase{INT32_MAX, INT32_MIN, 10.0f, 0}, BlastCase{INT32_MIN, INT32_MAX, 10.0f, 0},
+                      // Every radius a float can hold: past the grid a radius clears every inner
+                      // cell (48 x 36), from any centre; far below zero, or NaN, it clears none. A
+                      // small negative radius still has a window (r + 2 cells) and a disc (r^2).
+                      BlastCase{20, 20, INFINITY, 48 * 36}, BlastCase{20, 20, 1e30f, 48 * 36},
+                      BlastCase{20, 20, 9.3e18f, 48 * 36}, BlastCase{INT32_MIN, INT32_MAX, FLT_MAX, 48 * 36},
+                      BlastCase{INT32_MIN, INT32_MIN, 4e9f, 48 * 36}, BlastCase{20, 20, -INFINITY, 0},
+                      BlastCase{20, 20, -1e30f, 0}, BlastCase{20, 20, -1.0f, 5}, BlastCase{20, 20, -3.0f, 0}, BlastCase{20, 20, NAN, 0}));
 
-TEST(BlockImage, IsOpaqueWhiteWithACentreHandleAndLeavesTheBufferBlack) {
-    TestGame t;
-    const auto& img = t.game.blockImage;
-    ASSERT_EQ(img.width, 16);
-    ASSERT_EQ(img.height, 16);
-    EXPECT_EQ(img.handleX, 8.0f);
-    EXPECT_EQ(img.handleY, 8.0f);
-    for (auto p : img.pixels) ASSERT_EQ(p, 0xFFFFFFFFu);
-    // The white rectangle it was cut from is gone before the first frame.
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 120; ++x) ASSERT_EQ(t.game.canvas.at(x, y), platform::rgb(0, 0, 0)) << x << "," << y;
+
+
+TEST(BlockImage, IsOpaqueWhiteWithACentreHandleAndLeavesTheBufferBlackAtEverySize) {
+    // Under 18 pixels the block it is cut from reaches past the back buffer.
+    const std::pair<int, int> sizes[] = {{800, 600}, {18, 18}, {17, 40}, {40, 17}, {16, 16}, {1, 1}, {3, 100}};
+    for (auto [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        TestGame t(w, h);
+        const auto& img = t.game.blockImage;
+        ASSERT_EQ(img.width, 16);
+        ASSERT_EQ(img.height, 16);
+        EXPECT_EQ(img.handleX, 8.0f);
+        EXPECT_EQ(img.handleY, 8.0f);
+        for (auto p : img.pixels) ASSERT_EQ(p, 0xFFFFFFFFu);
+        // The white rectangle it was cut from is gone before the first frame.
+        const auto& c = t.game.canvas;
+        for (int y = 0; y < std::min(h, 120); ++y)
+            for (int x = 0; x < std::min(w, 120); ++x) ASSERT_EQ(c.at(x, y), platform::rgb(0, 0, 0)) << x << "," << y;
+    }
+}
+
+TEST(DrawGrid, EveryCellIsSolidGreyOnATinyDisplay) {
+    TestGame t(17, 40);  // 2 x 3 cells, all border
+    t.game.canvas.clear();
+    arena::drawGrid(t.game);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 17; ++x) ASSERT_EQ(t.game.canvas.at(x, y), platform::rgb(100, 100, 100)) << x << "," << y;
 }
 
 TEST(DrawGrid, SolidCellsAreGreySquaresExactlyOnTheirCells) {
