@@ -282,20 +282,29 @@ TEST(CanvasBlend, MaskThresholdsAndAlphaMixesRoundedPerChannel) {
         {"alpha zero keeps", Blend::Alpha, 0.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(0, 100, 200)},
     };
     auto channels = [](Pixel p, int& r, int& g, int& b) { r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF; };
+    // Rectangles and ellipses fill rows their own way; text plots pixel by pixel.
+    enum Shape { Box, Ellipse, Text };
+    // A pixel the glyph of '8' inks and one it leaves alone, for text drawn at (1, 1).
+    const PixelSet ink = glyphPixels('8', 1, 1, 12, 18);
+    ASSERT_FALSE(ink.empty());
+    const Point inked = *ink.begin();
     for (const auto& c : cases) {
-        for (const bool ellipse : {false, true}) {  // rectangles fill rows their own way
-            Canvas canvas(3, 3);
+        for (const Shape shape : {Box, Ellipse, Text}) {
+            Canvas canvas(12, 18);
             int r, g, b;
             channels(c.background, r, g, b);
             canvas.setColor(r, g, b);
-            canvas.fillRect(0, 0, 3, 3);
+            canvas.fillRect(0, 0, 12, 18);
             channels(c.colour, r, g, b);
             canvas.setColor(r, g, b);
             canvas.setBlend(c.blend);
             canvas.setAlpha(c.alpha);
-            ellipse ? canvas.fillEllipse(1, 1, 1, 1) : canvas.fillRect(1, 1, 1, 1);
-            EXPECT_EQ(canvas.at(1, 1), c.want) << c.name << (ellipse ? " (ellipse)" : " (rect)");
-            EXPECT_EQ(canvas.at(0, 1), c.background) << c.name;
+            const char* what[] = {" (rect)", " (ellipse)", " (text)"};
+            if (shape == Box) canvas.fillRect(inked.first, inked.second, 1, 1);
+            if (shape == Ellipse) canvas.fillEllipse(inked.first, inked.second, 1, 1);
+            if (shape == Text) canvas.drawText(1, 1, "8");
+            EXPECT_EQ(canvas.at(inked.first, inked.second), c.want) << c.name << what[shape];
+            EXPECT_EQ(canvas.at(0, 0), c.background) << c.name << what[shape];
         }
     }
 }

@@ -31,6 +31,18 @@ TEST(Input, ADownEventForAKeyAlreadyHeldIsNotANewPress) {
     EXPECT_EQ(in.keyHits(27), 1);
 }
 
+TEST(Input, AnAutoRepeatForAKeyNotHeldIsNoPress) {
+    // Escape held down while the window opens reaches the game only as repeats: no quit.
+    Input in;
+    in.keyEvent(27, true, true);
+    in.keyEvent(27, true, true);
+    EXPECT_EQ(in.keyHits(27), 0);
+    EXPECT_FALSE(in.keyDown(27));
+    in.keyEvent(27, false, false);
+    in.keyEvent(27, true, false);
+    EXPECT_EQ(in.keyHits(27), 1) << "a real press after it counts";
+}
+
 TEST(Input, MouseButtonsAndPointer) {
     Input in;
     EXPECT_EQ(in.mouseX(), 0);

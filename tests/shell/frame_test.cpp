@@ -1,6 +1,7 @@
 // frame_test.cpp -- the paced loop: schedule, Escape, signals, retrace
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/input.h"
@@ -72,6 +73,13 @@ TEST(FrameLoop, StopSignalsEndTheRunAfterClosingTheDisplay) {
     }
 }
 
+TEST(FrameLoop, AScriptedRunThatNothingEndsStopsItselfWithAFailingStatus) {
+    ScriptedSystem sys("800\n600\n0\n");  // no Escape ever comes
+    sys.frameLimit = 30;
+    EXPECT_EQ(shell::run(sys), 128 + ScriptedSystem::runawaySignal);
+    EXPECT_EQ(sys.presentTimes.size(), 30u);
+}
+
 TEST(FrameLoop, SeveralEscapePressesEndTheRunAtTheNextCheck) {
     ScriptedSystem sys("800\n600\n0\n");
     sys.afterPresent = [&sys](int shown) {
@@ -90,6 +98,32 @@ TEST(FrameLoop, SeveralEscapePressesEndTheRunAtTheNextCheck) {
 }  // namespace
 
 namespace {
+
+TEST(Frame, OnlyTheFighterThatIsOutSitsOutItsTurn) {
+    // The winner keeps walking, firing and being drawn; the one that is out does none of it.
+    const struct {
+        std::int32_t winner;
+        bool redPlays, cyanPlays;
+    } cases[] = {{0, true, true}, {1, true, false}, {2, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("winner " + std::to_string(c.winner));
+        testing_support::TestGame t(800, 600);
+        t.clearInside();
+        t.game.winner = c.winner;
+        t.sys.clock = 5000;  // long after both last shots
+        for (int key : {platform::vk::down, int('K'), int('G'), int('S')}) t.hold(key);
+        shell::runFrame(t.game);
+        EXPECT_EQ(t.game.p1y, c.redPlays ? 308 : 300) << "red walks";
+        EXPECT_EQ(t.game.p2y, c.cyanPlays ? 308 : 300) << "cyan walks";
+        int redShots = 0, cyanShots = 0;
+        for (const auto& b : t.game.bulletList) (b.color == 1 ? redShots : cyanShots)++;
+        EXPECT_EQ(redShots, c.redPlays ? 1 : 0) << "red fires";
+        EXPECT_EQ(cyanShots, c.cyanPlays ? 1 : 0) << "cyan fires";
+        // The cross's left arm, drawn before the step.
+        EXPECT_EQ(t.game.canvas.at(720 - 14, 300), c.redPlays ? platform::rgb(255, 0, 0) : platform::rgb(0, 0, 0));
+        EXPECT_EQ(t.game.canvas.at(80 - 14, 300), c.cyanPlays ? platform::rgb(0, 255, 255) : platform::rgb(0, 0, 0));
+    }
+}
 
 TEST(FrameLoop, ThePlayGoesOnEvenlyWhileTheClockWraps) {
     // Past 2^31 the clock turns negative as a signed value; past 2^32 it starts again at 0.
