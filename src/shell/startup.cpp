@@ -6,6 +6,7 @@
 #include <string>
 
 #include "arena/grid.h"
+#include "arena/layer.h"
 #include "platform/convert.h"
 #include "shell/frame.h"
 #include "shell/game.h"
@@ -55,6 +56,7 @@ std::string openDisplay(Game& game, const Answers& answers) {
 void setUp(Game& game) {
     auto& sys = game.sys;
     game.canvas.setAutoMidHandle(true);
+    arena::trackDrawing(game);
     arena::makeBlockImage(game);
 
     const int width = game.canvas.width();
