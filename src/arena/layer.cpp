@@ -43,6 +43,13 @@ void restoreTerrain(shell::Game& game) {
     layer.drawn.clear();
     layer.changed.clear();
     trackDrawing(game);
+    // The terrain is drawn with whatever scale is set, and the layer holds it drawn unscaled: the
+    // game always leaves the scale at 1, but should a frame start otherwise, it is drawn in full.
+    if (canvas.scaleX() != 1.0f || canvas.scaleY() != 1.0f) {
+        canvas.clear();
+        drawGrid(game);
+        return;
+    }
 
     // A new buffer, or a grid of another size: every cell is painted afresh and all is shown.
     const bool fresh = layer.terrain.width() != canvas.width() || layer.terrain.height() != canvas.height() ||
