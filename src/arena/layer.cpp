@@ -34,7 +34,20 @@ void paintCell(shell::Game& game, std::int32_t i, std::int32_t j) {
 
 }  // namespace
 
-void trackDrawing(shell::Game& game) { game.canvas.recordDrawing(&game.layer.drawn); }
+// Room for the rectangles of a busy frame, so that frames do not allocate as the game warms up.
+constexpr std::size_t usualRects = 64;
+
+void setUpLayer(shell::Game& game) {
+    auto& layer = game.layer;
+    layer.terrain = platform::Canvas(game.canvas.width(), game.canvas.height());
+    layer.terrain.setRotation(0);
+    layer.terrain.setAlpha(1.0f);
+    layer.terrain.setBlend(platform::Blend::Alpha);
+    layer.cells.assign(game.grid.size(), 0);
+    for (auto* list : {&layer.drawnLast, &layer.drawn, &layer.changed}) list->reserve(usualRects);
+    layer.fresh = true;
+    game.canvas.recordDrawing(&layer.drawn);
+}
 
 void restoreTerrain(shell::Game& game) {
     auto& layer = game.layer;
@@ -42,7 +55,7 @@ void restoreTerrain(shell::Game& game) {
     std::swap(layer.drawnLast, layer.drawn);
     layer.drawn.clear();
     layer.changed.clear();
-    trackDrawing(game);
+    canvas.recordDrawing(&layer.drawn);
     // The terrain is drawn with whatever scale is set, and the layer holds it drawn unscaled: the
     // game always leaves the scale at 1, but should a frame start otherwise, it is drawn in full.
     if (canvas.scaleX() != 1.0f || canvas.scaleY() != 1.0f) {
@@ -51,16 +64,13 @@ void restoreTerrain(shell::Game& game) {
         return;
     }
 
-    // A new buffer, or a grid of another size: every cell is painted afresh and all is shown.
-    const bool fresh = layer.terrain.width() != canvas.width() || layer.terrain.height() != canvas.height() ||
-                       layer.cells.size() != game.grid.size();
-    if (fresh) {
-        layer.terrain = platform::Canvas(canvas.width(), canvas.height());
-        layer.terrain.setRotation(0);
-        layer.terrain.setAlpha(1.0f);
-        layer.terrain.setBlend(platform::Blend::Alpha);
-        layer.cells.assign(game.grid.size(), 0);
-    }
+    // The first frame, a new buffer or a grid of another size: every cell is painted afresh and
+    // all is shown.
+    if (layer.terrain.width() != canvas.width() || layer.terrain.height() != canvas.height() ||
+        layer.cells.size() != game.grid.size())
+        setUpLayer(game);
+    const bool fresh = layer.fresh;
+    layer.fresh = false;
     const platform::Rect whole{0, 0, canvas.width(), canvas.height()};
     if (fresh) layer.changed.add(whole);
     const bool cellsChanged = fresh || layer.cells != game.grid;  // most frames: one compare, no walk

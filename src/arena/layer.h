@@ -20,10 +20,12 @@ struct Layer {
     platform::RectList drawnLast;      // where the last frame drew over the terrain
     platform::RectList drawn;          // where this frame has drawn so far (the canvas records it)
     platform::RectList changed;        // what differs from the frame shown before
+    bool fresh = true;                 // nothing painted yet: the next frame paints and shows all
 };
 
-// From now on the back buffer tells the layer where it is drawn on. Set-up calls it.
-void trackDrawing(shell::Game& game);
+// Makes the layer for the display and grid just set up, taking its memory now rather than in the
+// first frame, and from then on the back buffer tells the layer where it is drawn on.
+void setUpLayer(shell::Game& game);
 // The fast frame's first step, in place of clearing the buffer and drawing the terrain: leaves the
 // buffer and the drawing state exactly as those two would, touching only what the last frame drew
 // over and the cells that changed since.

@@ -19,6 +19,7 @@ public:
     }
     // Keeps the room already taken, so a steady frame allocates nothing.
     void clear() { rects_.clear(); }
+    void reserve(std::size_t n) { rects_.reserve(n); }
     std::span<const Rect> rects() const { return rects_; }
 
 private:

@@ -176,6 +176,7 @@ std::string SdlSystem::openDisplay(int width, int height, bool fullScreen) {
     catchStopSignals();
 
     fullScreen_ = fullScreen;
+    shownRects_.reserve(64);  // a busy frame's worth, so presenting does not allocate as play warms up
     std::string problem = fullScreen ? openFullScreen(width, height) : openWindow(width, height);
     if (!problem.empty()) closeDisplay();
     return problem;

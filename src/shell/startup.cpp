@@ -56,7 +56,6 @@ std::string openDisplay(Game& game, const Answers& answers) {
 void setUp(Game& game) {
     auto& sys = game.sys;
     game.canvas.setAutoMidHandle(true);
-    arena::trackDrawing(game);
     arena::makeBlockImage(game);
 
     const int width = game.canvas.width();
@@ -75,6 +74,7 @@ void setUp(Game& game) {
     game.p2shot = std::int32_t(sys.nowMs());
 
     arena::makeGrid(game);
+    arena::setUpLayer(game);
 }
 
 int run(platform::System& sys) {
