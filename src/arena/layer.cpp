@@ -1,12 +1,12 @@
 // layer.cpp -- the terrain kept as drawn, and where each frame drew over it, for the fast frame
 //
-// The plain frame clears the buffer and draws every cell before the fighters and shots. Only a few
+// The full frame clears the buffer and draws every cell before the fighters and shots. Only a few
 // thousand pixels of that change from one frame to the next, so the fast frame keeps the cleared
 // and drawn terrain as a layer of its own, and the back buffer records the bounding box of every
 // drawing operation. A frame then starts by repainting into the layer the cells whose value
 // differs from what the layer shows, and copying back from the layer what the last frame drew over
 // plus those cells; after that the buffer is what clear and drawGrid would have left, and the rest
-// of the frame draws as usual. A clear (the plain frame, the sprite's making) records the whole
+// of the frame draws as usual. A clear (the full frame, the sprite's making) records the whole
 // buffer, so the next fast frame copies all of it back. The same rectangles, with this frame's
 // drawing, are what the display has to show anew.
 #include "arena/layer.h"
@@ -32,10 +32,10 @@ void paintCell(shell::Game& game, std::int32_t i, std::int32_t j) {
     terrain.drawImage(game.blockImage, float(cellSize * i + 8), float(cellSize * j + 8));
 }
 
-}  // namespace
-
 // Room for the rectangles of a busy frame, so that frames do not allocate as the game warms up.
 constexpr std::size_t usualRects = 64;
+
+}  // namespace
 
 void setUpLayer(shell::Game& game) {
     auto& layer = game.layer;
