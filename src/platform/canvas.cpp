@@ -2,6 +2,7 @@
 #include "platform/canvas.h"
 
 #include "platform/font.h"
+#include "platform/rect_list.h"
 
 #include <algorithm>
 #include <cmath>
@@ -173,16 +174,33 @@ void Canvas::setScale(float sx, float sy) {
     scaleY_ = sy;
 }
 
+void Canvas::noteDrawn(int left, int top, int right, int bottom) const {
+    if (drawn_.list && left < right && top < bottom) drawn_.list->add({left, top, right - left, bottom - top});
+}
+
+void Canvas::copyRect(const Canvas& from, const Rect& r) {
+    const Span cols = clip(r.x, i64(r.x) + std::max(r.width, 0), std::min(width_, from.width_));
+    const Span rows = clip(r.y, i64(r.y) + std::max(r.height, 0), std::min(height_, from.height_));
+    if (cols.lo >= cols.hi) return;
+    for (int py = rows.lo; py < rows.hi; ++py)
+        std::copy(&from.pixels_[from.index(cols.lo, py)], &from.pixels_[from.index(cols.lo, py)] + (cols.hi - cols.lo),
+                  &pixels_[index(cols.lo, py)]);
+}
+
 void Canvas::plot(Pixel* dst, int r, int g, int b, float a) const { blendInto(dst, r, g, b, a, blend_); }
 
 // One run over the whole buffer, rows and all.
-void Canvas::clear() { fillBlock(pixels_.data(), 0, pixels_.size(), 1, opaqueBlack); }
+void Canvas::clear() {
+    fillBlock(pixels_.data(), 0, pixels_.size(), 1, opaqueBlack);
+    noteDrawn(0, 0, width_, height_);
+}
 
 void Canvas::fillRect(int x, int y, int w, int h) {
     if (w <= 0 || h <= 0) return;
     const Span cols = clip(x, i64(x) + w, width_);
     const Span rows = clip(y, i64(y) + h, height_);
     if (cols.lo >= cols.hi) return;
+    noteDrawn(cols.lo, rows.lo, cols.hi, rows.hi);
     for (int py = rows.lo; py < rows.hi; ++py) {
         Pixel* row = &pixels_[index(0, py)];
         paintRun(row + cols.lo, row + cols.hi, r_, g_, b_, alpha_, blend_);
@@ -196,6 +214,8 @@ void Canvas::fillEllipse(int x, int y, int w, int h) {
     const i128 ww = i128(w) * w;
     const i128 hh = i128(h) * h;
     const Span rows = clip(y, i64(y) + h, height_);
+    const Span box = clip(x, i64(x) + w, width_);  // an inscribed ellipse stays inside its box
+    noteDrawn(box.lo, rows.lo, box.hi, rows.hi);
     for (int py = rows.lo; py < rows.hi; ++py) {
         const i64 dy2 = 2 * i64(py) + 1 - 2 * i64(y) - h;  // |dy2| < h inside the box
         const i128 room = ww * (hh - i128(dy2) * dy2);
@@ -216,6 +236,8 @@ void Canvas::fillEllipse(int x, int y, int w, int h) {
 
 void Canvas::drawText(int x, int y, std::string_view text) {
     const Span rows = clip(y, i64(y) + font::glyphHeight, height_);
+    const Span box = clip(x, i64(x) + i64(text.size()) * font::glyphWidth, width_);  // skipped codes take no room
+    noteDrawn(box.lo, rows.lo, box.hi, rows.hi);
     i64 penX = x;
     for (const char ch : text) {
         if (penX >= width_) return;  // everything further along is off the right edge
@@ -277,6 +299,7 @@ void Canvas::drawImage(const Image& image, float x, float y) {
     const Span cols = clip(ox, ox + image.width, width_);
     const Span rows = clip(oy, oy + image.height, height_);
     if (cols.lo >= cols.hi || rows.lo >= rows.hi) return;  // nothing visible, and no image index to form
+    noteDrawn(cols.lo, rows.lo, cols.hi, rows.hi);
     const ImageInk ink(r_, g_, b_, alpha_, blend_);
     const std::size_t stride = std::size_t(image.width);
     const Pixel* src = &image.pixels[std::size_t(rows.lo - oy) * stride + std::size_t(cols.lo - ox)];
@@ -314,6 +337,7 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
     // One pixel of slack on each side; the inverse mapping below makes the real decision.
     const Span cols = clip(toI64(std::floor(minX)) - 1, toI64(std::ceil(maxX)) + 1, width_);
     const Span rows = clip(toI64(std::floor(minY)) - 1, toI64(std::ceil(maxY)) + 1, height_);
+    noteDrawn(cols.lo, rows.lo, cols.hi, rows.hi);  // every pixel below is inside this box
 
     const ImageInk ink(r_, g_, b_, alpha_, blend_);
     // Unrotated, u below comes from the column alone and v from the row alone (the other term is a

@@ -5,7 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rect.h"
+
 namespace platform {
+
+class RectList;
 
 // Pixels are 0xAARRGGBB. The back buffer is always opaque (AA = 0xFF); images keep real alpha.
 using Pixel = std::uint32_t;
@@ -66,6 +70,14 @@ public:
     // 8x16 cells, top-left at (x, y); codes outside 32..127 are skipped and take no room.
     void drawText(int x, int y, std::string_view text);
 
+    // While a list is set, every drawing operation adds the part of the buffer it may have touched
+    // (its bounding box, clipped) to it, and clear() the whole buffer. The list belongs to the
+    // canvas's owner: copying a canvas does not copy it, and assigning one keeps the target's.
+    void recordDrawing(RectList* into) { drawn_.list = into; }
+    // Pixels of r, clipped to both buffers, copied from the same place in another canvas. Not a
+    // drawing operation: it ignores the drawing state and is not recorded.
+    void copyRect(const Canvas& from, const Rect& r);
+
     Image makeImage(int w, int h) const;  // transparent until pixels are copied in
     void copyToImage(Image& image, int x, int y) const;  // opaque; outside the buffer reads black
     void drawImage(const Image& image, float x, float y);
@@ -74,6 +86,14 @@ private:
     std::size_t index(int x, int y) const { return std::size_t(y) * std::size_t(width_) + std::size_t(x); }
     void plot(Pixel* dst, int r, int g, int b, float a) const;
     void drawImageTransformed(const Image& image, float x, float y);
+    void noteDrawn(int left, int top, int right, int bottom) const;
+
+    struct Recording {
+        Recording() = default;
+        Recording(const Recording&) {}
+        Recording& operator=(const Recording&) { return *this; }
+        RectList* list = nullptr;
+    };
 
     int width_ = 0;
     int height_ = 0;
@@ -85,6 +105,7 @@ private:
     float scaleX_ = 1.0f, scaleY_ = 1.0f;
     float rotation_ = 0.0f;
     bool autoMidHandle_ = false;
+    Recording drawn_;
 };
 
 }  // namespace platform

@@ -116,6 +116,22 @@ std::vector<int> keysSdlHolds() {
     return keys;
 }
 
+// After these the window system may show, or hold, less than the last frame: uncovered, mapped
+// again, restored from an icon, resized, or given back the focus (a full screen regained).
+bool losesPicture(Uint8 windowEvent) {
+    switch (windowEvent) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
 
 // A fresh window surface is megabytes of untouched memory, and in a virtual machine touching it
@@ -133,6 +149,7 @@ void populate(void* memory, std::size_t bytes) {
 
 }  // namespace
 
+SdlSystem::SdlSystem() = default;  // here, where SDL_Rect is complete
 SdlSystem::~SdlSystem() { closeDisplay(); }
 
 void SdlSystem::prompt(std::string_view text) { writeFlushed(stdout, text); }
@@ -159,6 +176,7 @@ std::string SdlSystem::openDisplay(int width, int height, bool fullScreen) {
     catchStopSignals();
 
     fullScreen_ = fullScreen;
+    shownRects_.reserve(64);  // a busy frame's worth, so presenting does not allocate as play warms up
     std::string problem = fullScreen ? openFullScreen(width, height) : openWindow(width, height);
     if (!problem.empty()) closeDisplay();
     return problem;
@@ -268,29 +286,61 @@ bool SdlSystem::fullScreenLost() const {
 
 bool SdlSystem::presentWaitsForRetrace() { return window_ && fullScreen_ && vsync_ && !fullScreenLost(); }
 
-void SdlSystem::present(const Canvas& canvas, std::span<const Rect>) {
+void SdlSystem::present(const Canvas& canvas, std::span<const Rect> changed) {
     if (!window_) return;
     const int pitch = canvas.width() * 4;
+    // Only the changed rectangles are copied, unless what the window system shows, or what SDL
+    // keeps for it, may have been lost since the last frame: then the whole frame goes.
+    const SDL_Rect whole{0, 0, canvas.width(), canvas.height()};
+    const auto toShow = [&](std::span<const SDL_Rect> all) -> std::span<const SDL_Rect> {
+        if (showWhole_) return {&whole, 1};
+        shownRects_.clear();
+        for (const Rect& r : changed) {
+            SDL_Rect c{r.x, r.y, r.width, r.height};
+            if (SDL_IntersectRect(&c, &all[0], &c)) shownRects_.push_back(c);
+        }
+        return shownRects_;
+    };
     if (fullScreen_) {
         // While another program has the screen nothing is shown; the caller keeps the pace.
-        if (fullScreenLost()) return;
-        SDL_UpdateTexture(texture_, nullptr, canvas.data(), pitch);
+        if (fullScreenLost()) {
+            showWhole_ = true;
+            return;
+        }
+        for (const SDL_Rect& r : toShow({&whole, 1}))
+            SDL_UpdateTexture(texture_, &r, canvas.data() + std::size_t(r.y) * std::size_t(canvas.width()) + r.x,
+                              pitch);
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
         SDL_RenderPresent(renderer_);
+        showWhole_ = false;
         return;
     }
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
-    if (!surface) return;
-    const int w = std::min(canvas.width(), surface->w);
-    const int h = std::min(canvas.height(), surface->h);
+    if (!surface) {
+        showWhole_ = true;
+        return;
+    }
+    // A new surface (the window was resized) holds nothing of the frames before.
+    if (surface != shownSurface_) showWhole_ = true;
+    shownSurface_ = surface;
+    const SDL_Rect bounds{0, 0, std::min(canvas.width(), surface->w), std::min(canvas.height(), surface->h)};
+    const auto rects = toShow({&bounds, 1});
     // The back buffer is always opaque, so its bytes read the same as the XRGB layout window
     // surfaces have: named as that, SDL copies the rows as they are instead of converting pixels.
     const Uint32 to = surface->format->format;
     const Uint32 from = to == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888;
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    SDL_ConvertPixels(w, h, from, canvas.data(), pitch, to, surface->pixels, surface->pitch);
+    for (const SDL_Rect& r : rects) {
+        SDL_Rect c = r;
+        if (!SDL_IntersectRect(&c, &bounds, &c)) continue;
+        const Pixel* source = canvas.data() + std::size_t(c.y) * std::size_t(canvas.width()) + c.x;
+        auto* target = static_cast<Uint8*>(surface->pixels) + std::size_t(c.y) * std::size_t(surface->pitch) +
+                       std::size_t(c.x) * 4;
+        SDL_ConvertPixels(c.w, c.h, from, source, pitch, to, target, surface->pitch);
+    }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    SDL_UpdateWindowSurface(window_);
+    if (!rects.empty()) SDL_UpdateWindowSurfaceRects(window_, rects.data(), int(rects.size()));
+    showWhole_ = false;
 }
 
 void SdlSystem::movePointer(int x, int y) {
@@ -308,6 +358,8 @@ void SdlSystem::closeDisplay() {
     x11Display_ = nullptr;
     if (sdlStarted_) SDL_Quit();
     sdlStarted_ = false;
+    shownSurface_ = nullptr;
+    showWhole_ = true;
 }
 
 void SdlSystem::pumpEvents(Input& input) {
@@ -327,9 +379,14 @@ void SdlSystem::pumpEvents(Input& input) {
                 input.pointerMoved(e.motion.x, e.motion.y);
                 break;
             case SDL_WINDOWEVENT:
+                if (losesPicture(e.window.event)) showWhole_ = true;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
                     (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !x11Display_))
                     input.focusChanged(keysDownNow());
+                break;
+            case SDL_RENDER_TARGETS_RESET:
+            case SDL_RENDER_DEVICE_RESET:
+                showWhole_ = true;  // texture contents may be gone
                 break;
             case SDL_SYSWMEVENT:
                 if (e.syswm.msg->subsystem == SDL_SYSWM_X11) handleX11Event(e.syswm.msg->msg.x11.event, input);

@@ -5,6 +5,8 @@
 
 #include "platform/system.h"
 
+struct SDL_Rect;
+struct SDL_Surface;
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -15,7 +17,7 @@ namespace platform {
 
 class SdlSystem final : public System {
 public:
-    SdlSystem() = default;
+    SdlSystem();
     ~SdlSystem() override;
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;
@@ -57,6 +59,9 @@ private:
     SDL_Texture* texture_ = nullptr;
     _XDisplay* x11Display_ = nullptr;  // set when SDL runs on X11
     bool focusCameIn_ = false;         // the next keymap from X is the one at a focus-in
+    bool showWhole_ = true;            // the next present shows the whole frame, not what changed
+    SDL_Surface* shownSurface_ = nullptr;  // the window surface the last frame went to
+    std::vector<SDL_Rect> shownRects_;     // kept between frames so presenting allocates nothing
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 #include "shell/frame.h"
 
 #include "arena/grid.h"
+#include "arena/layer.h"
 #include "combat/bullet.h"
 #include "combat/fighter.h"
 #include "shell/game.h"
@@ -9,6 +10,15 @@
 namespace shell {
 
 void runFrame(Game& game) {
+    arena::restoreTerrain(game);
+    arena::handleClick(game);
+    if (game.winner != 2) combat::updatePlayer1(game);
+    if (game.winner != 1) combat::updatePlayer2(game);
+    combat::defeatCheck(game);
+    combat::bullet::update(game);
+}
+
+void runFullFrame(Game& game) {
     game.canvas.clear();
     arena::drawGrid(game);
     arena::handleClick(game);
@@ -25,8 +35,7 @@ void presentFrame(Game& game) {
         const std::uint32_t wait = game.pacer.nextFrame(game.sys.nowMs());
         if (wait > 0) game.sys.sleepMs(wait);
     }
-    const platform::Rect whole{0, 0, game.canvas.width(), game.canvas.height()};
-    game.sys.present(game.canvas, {&whole, 1});
+    game.sys.present(game.canvas, arena::changedRects(game));
 }
 
 int runLoop(Game& game) {

@@ -6,8 +6,11 @@ namespace shell {
 struct Game;
 
 // Draws and updates one frame into the back buffer; presenting is separate so tests can step
-// frames directly.
+// frames directly. Redraws only what can differ from the last frame.
 void runFrame(Game& game);
+// The same frame drawn from scratch: clear, terrain, click, fighters, defeat check, shots. Leaves
+// the buffer, the drawing state and the game exactly as runFrame does; the tests hold one to the other.
+void runFullFrame(Game& game);
 // Waits for the frame's slot in the 60 Hz schedule (unless the display does that itself) and
 // shows the back buffer.
 void presentFrame(Game& game);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "arena/layer.h"
 #include "combat/bullet.h"
 #include "platform/canvas.h"
 #include "platform/input.h"
@@ -54,6 +55,9 @@ struct Game {
     std::vector<combat::bullet> bulletList;
     // 0 both in play, 1 red has won, 2 cyan has won.
     std::int32_t winner = 0;
+
+    // What the fast frame keeps between frames: the terrain as drawn and where sprites went.
+    arena::Layer layer;
 
     // Tuning.
     std::int32_t speed = 8;           // pixels per frame per held movement key

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "arena/grid.h"
+#include "arena/layer.h"
 #include "platform/convert.h"
 #include "shell/frame.h"
 #include "shell/game.h"
@@ -73,6 +74,7 @@ void setUp(Game& game) {
     game.p2shot = std::int32_t(sys.nowMs());
 
     arena::makeGrid(game);
+    arena::setUpLayer(game);
 }
 
 int run(platform::System& sys) {

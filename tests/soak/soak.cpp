@@ -2,7 +2,8 @@
 //
 // Usage: soak FRAMES [SEED]. Plays FRAMES frames in all, split into games on displays from 1x1
 // to 1920x1080, and fails on the first frame that breaks a rule, naming the seed, the size and
-// the frame. The peak resident memory at a tenth of the run must hold to the end.
+// the frame. Each game has a twin that draws every frame in full, and the two must agree pixel for
+// pixel. The peak resident memory at a tenth of the run must hold to the end.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>

@@ -31,14 +31,18 @@ std::string where(const char* what, std::int64_t got, std::int64_t before) {
 SoakGame::SoakGame(const GamePlan& plan) : plan_(plan), rng_(plan.seed) {
     // The same order as start-up after the dialogue, but seeded from the plan rather than the
     // clock so a failing game replays exactly.
-    sys_.clock = plan.clockStart;
-    game_.random.seed(plan.seed);
-    const std::string problem = shell::openDisplay(game_, shell::Answers{plan.width, plan.height, 0});
-    if (!problem.empty()) throw std::runtime_error(problem);
-    game_.pacer.start(sys_.nowMs());
-    game_.input.reset();
-    shell::setUp(game_);
-    sys_.out.clear();
+    // The twin is set up the same way and given the same input, and draws every frame in full.
+    for (auto [sys, game] : {std::pair{&sys_, &game_}, std::pair{&fullSys_, &full_}}) {
+        sys->clock = plan.clockStart;
+        game->random.seed(plan.seed);
+        const std::string problem = shell::openDisplay(*game, shell::Answers{plan.width, plan.height, 0});
+        if (!problem.empty()) throw std::runtime_error(problem);
+        game->pacer.start(sys->nowMs());
+        game->input.reset();
+        shell::setUp(*game);
+        sys->out.clear();
+    }
+    sys_.keepScreen = true;
 
     for (std::size_t n = 0; n < keys_.size(); ++n) keys_[n] = HeldKey{allKeys[n], false, randomIn(0, 30)};
 
@@ -61,12 +65,11 @@ SoakGame::SoakGame(const GamePlan& plan) : plan_(plan), rng_(plan.seed) {
 }
 
 void SoakGame::moveHands() {
-    auto& input = game_.input;
     for (std::size_t n = 0; n < keys_.size(); ++n) {
         auto& k = keys_[n];
         if (--k.framesLeft > 0) continue;
         k.down = !k.down;
-        input.keyEvent(k.key, k.down, false);
+        for (auto* input : inputs()) input->keyEvent(k.key, k.down, false);
         // Walking keys are held in short bursts and fire keys in longer ones, so fighters
         // cross the arena, meet walls and hold a stream of fire.
         const bool fireKey = n >= 8;
@@ -97,11 +100,13 @@ void SoakGame::moveHands() {
         x = ends[randomIn(0, 4)];
         y = ends[randomIn(0, 4)];
     }
-    input.pointerMoved(x, y);
     // Right and middle clicks must do nothing; a left click prints the pointer and blasts.
     const int button = randomIn(0, 9) < 8 ? platform::mouseLeft : randomIn(platform::mouseRight, platform::mouseMiddle);
-    input.buttonEvent(button, true);
-    input.buttonEvent(button, false);
+    for (auto* input : inputs()) {
+        input->pointerMoved(x, y);
+        input->buttonEvent(button, true);
+        input->buttonEvent(button, false);
+    }
     if (button == platform::mouseLeft) {
         expectedOut_ = std::to_string(x) + "\n" + std::to_string(y) + "\n";
         ++clicks_;
@@ -110,7 +115,8 @@ void SoakGame::moveHands() {
 
 void SoakGame::setKey(std::size_t index, bool down) {
     auto& k = keys_[index];
-    if (k.down != down) game_.input.keyEvent(k.key, down, false);
+    if (k.down != down)
+        for (auto* input : inputs()) input->keyEvent(k.key, down, false);
     k.down = down;
     k.framesLeft = randomIn(4, 30);  // then the random hand takes over again
 }
@@ -136,13 +142,19 @@ std::optional<std::string> SoakGame::step() {
     moveHands();
     shell::runFrame(game_);
     shell::presentFrame(game_);
+    shell::runFullFrame(full_);
+    shell::presentFrame(full_);
 
-    std::string transcript;
+    std::string transcript, fullTranscript;
     transcript.swap(sys_.out);
+    fullTranscript.swap(fullSys_.out);
     // The scripted machine keeps every present and sleep; a long game must not grow them.
-    sys_.presentTimes.clear();
-    sys_.sleeps.clear();
+    for (auto* sys : {&sys_, &fullSys_}) {
+        sys->presentTimes.clear();
+        sys->sleeps.clear();
+    }
     auto problem = check(transcript);
+    if (!problem) problem = checkTwin(fullTranscript);
     ++frame_;
     return problem;
 }
@@ -163,6 +175,25 @@ std::optional<std::string> SoakGame::check(const std::string& transcript) {
 
     stepsWalked_ += (game_.p1x != p1x_ || game_.p1y != p1y_) + (game_.p2x != p2x_ || game_.p2y != p2y_);
     p1x_ = game_.p1x, p1y_ = game_.p1y, p2x_ = game_.p2x, p2y_ = game_.p2y;
+    return std::nullopt;
+}
+
+// The fast frame against the full one: every pixel, the drawing state, the game, what was printed;
+// and what a display shown only the changed rectangles holds against the back buffer.
+std::optional<std::string> SoakGame::checkTwin(const std::string& fullTranscript) {
+    const auto& a = game_.canvas;
+    const auto& b = full_.canvas;
+    const std::size_t pixels = std::size_t(a.width()) * std::size_t(a.height());
+    if (!std::equal(a.data(), a.data() + pixels, b.data())) return "the fast frame drew other pixels than the full one";
+    if (!std::equal(a.data(), a.data() + pixels, sys_.screen.data())) return "the display missed a changed pixel";
+    if (a.red() != b.red() || a.green() != b.green() || a.blue() != b.blue() || a.alpha() != b.alpha() ||
+        a.blend() != b.blend() || a.scaleX() != b.scaleX() || a.scaleY() != b.scaleY() || a.rotation() != b.rotation())
+        return "the fast frame left another drawing state than the full one";
+    if (game_.grid != full_.grid || game_.p1x != full_.p1x || game_.p1y != full_.p1y || game_.p2x != full_.p2x ||
+        game_.p2y != full_.p2y || game_.p1health != full_.p1health || game_.p2health != full_.p2health ||
+        game_.winner != full_.winner || game_.bulletList.size() != full_.bulletList.size())
+        return "the fast and the full frame left different games";
+    if (fullTranscript != expectedOut_) return "the full frame printed \"" + fullTranscript + "\"";
     return std::nullopt;
 }
 

@@ -22,7 +22,8 @@ struct GamePlan {
 };
 
 // A game set up the way start-up does it, then stepped one paced frame at a time with random
-// key holds and clicks. Every frame is checked against the rules that no input may break.
+// key holds and clicks. Every frame is checked against the rules that no input may break, and
+// against a twin fed the same input that draws every frame in full.
 class SoakGame {
 public:
     explicit SoakGame(const GamePlan& plan);
@@ -53,6 +54,8 @@ private:
     void aim(int fighter);
     std::optional<std::string> check(const std::string& transcript);
     std::optional<std::string> checkGrid();
+    std::optional<std::string> checkTwin(const std::string& fullTranscript);
+    std::array<platform::Input*, 2> inputs() { return {&game_.input, &full_.input}; }
     std::optional<std::string> checkFighter(const char* name, std::int32_t health, std::int32_t lastShot,
                                             std::int32_t& prevHealth, std::int32_t& prevShot);
     int randomIn(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
@@ -60,6 +63,8 @@ private:
     GamePlan plan_;
     testing_support::ScriptedSystem sys_;
     shell::Game game_{sys_};
+    testing_support::ScriptedSystem fullSys_;
+    shell::Game full_{fullSys_};  // the same game drawn by the full frame, the reference
     std::mt19937_64 rng_;
     std::array<HeldKey, 16> keys_{};
     std::string expectedOut_;  // what this frame's clicks should print

@@ -55,8 +55,14 @@ public:
     int displayWidth() const override { return width_; }
     int displayHeight() const override { return height_; }
     bool presentWaitsForRetrace() override { return retrace; }
-    void present(const platform::Canvas&, std::span<const platform::Rect>) override {
+    void present(const platform::Canvas& canvas, std::span<const platform::Rect> changed) override {
         presentTimes.push_back(clock);
+        lastChanged.assign(changed.begin(), changed.end());
+        if (keepScreen) {
+            if (screen.width() != canvas.width() || screen.height() != canvas.height())
+                screen = platform::Canvas(canvas.width(), canvas.height());
+            for (const auto& r : changed) screen.copyRect(canvas, r);
+        }
         clock += workMsPerFrame;
         if (afterPresent) afterPresent(int(presentTimes.size()));
     }
@@ -92,6 +98,10 @@ public:
     std::vector<std::pair<int, int>> pointerMoves;
     std::function<void(platform::Input&)> events;
     std::function<void(int framesPresented)> afterPresent;
+    std::vector<platform::Rect> lastChanged;  // the rectangles the last present was given
+    // When set, `screen` is what a display that copies only the changed rectangles would show.
+    bool keepScreen = false;
+    platform::Canvas screen;
 
 private:
     std::string stdin_;
