@@ -3,16 +3,26 @@
 
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev \
             libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev
+# What `make package` needs on top: the package tools and the checkers its tests run.
+PACKAGE_TOOLS := dpkg-dev lintian desktop-file-utils appstream groff-base man-db
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test build deps clean bench soak fuzz
+.PHONY: run test build deps package-deps package clean bench soak fuzz
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+# $(call install_missing,PACKAGES): apt-get installs those of PACKAGES not installed yet.
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing missing packages:" $$missing; \
 		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+package-deps: deps
+	$(call install_missing,$(PACKAGE_TOOLS))
 
 build: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -52,5 +62,16 @@ bench: deps
 	bench/pacing.sh build-bench
 	bench/process_figures.sh build-bench
 
+# The Debian package, built with Debian's hardening flags: build-package/craterduel_<version>_<arch>.deb,
+# the program in /usr/games and its manual page in section 6.
+package: package-deps
+	flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$$1"; }; \
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
+		-DCMAKE_CXX_FLAGS="$$(flags CXXFLAGS) $$(flags CPPFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$$(flags LDFLAGS)"
+	cmake --build build-package
+	cd build-package && rm -f *.deb && cpack
+	@ls build-package/*.deb
+
 clean:
-	rm -rf build build-test build-bench build-fuzz
+	rm -rf build build-test build-bench build-fuzz build-package
