@@ -31,14 +31,17 @@ build: deps
 run: build
 	./build/craterduel
 
-# Tests build with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors.
-test: deps
+# Tests build with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors. The
+# package is then built and checked as a player meets it (installing it needs root).
+test: package-deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCRATERDUEL_SANITIZE=ON -DCRATERDUEL_WERROR=ON
 	cmake --build build-test
 	cd build-test && ctest --output-on-failure --timeout 300 -j2
 	cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz
 	cd build-fuzz && ctest --output-on-failure
+	$(MAKE) package
+	tests/package/package_test.sh build-package/*.deb
 
 # A million checked frames of random duels in the sanitizer test build (about half an hour).
 soak: deps
