@@ -281,7 +281,9 @@ TEST(CanvasBlend, MaskThresholdsAndAlphaMixesRoundedPerChannel) {
         {"alpha one replaces", Blend::Alpha, 1.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(250, 0, 10)},
         {"alpha zero keeps", Blend::Alpha, 0.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(0, 100, 200)},
     };
-    auto channels = [](Pixel p, int& r, int& g, int& b) { r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF; };
+    auto channels = [](Pixel p, int& r, int& g, int& b) {
+        r = int(p >> 16 & 0xFF), g = int(p >> 8 & 0xFF), b = int(p & 0xFF);
+    };
     for (const auto& c : cases) {
         for (const bool ellipse : {false, true}) {  // rectangles fill rows their own way
             Canvas canvas(3, 3);
