@@ -55,17 +55,12 @@ std::string badArgumentText(std::string_view argument) {
 int runCommandLine(platform::System& sys, std::span<const std::string_view> args, std::string_view version) {
     const Choice choice = parseArguments(args);
     switch (choice.request) {
-    case Request::play:
-        return run(sys);
-    case Request::help:
-        sys.writeLine(usageText());
-        return 0;
-    case Request::version:
-        sys.writeLine(versionText(version));
-        return 0;
-    case Request::badArgument:
-        sys.writeError(badArgumentText(choice.badArgument) + "\n");
-        return exitBadArgument;
+        case Request::play: return run(sys);
+        case Request::help: sys.writeLine(usageText()); return 0;
+        case Request::version: sys.writeLine(versionText(version)); return 0;
+        case Request::badArgument:
+            sys.writeError(badArgumentText(choice.badArgument) + "\n");
+            return exitBadArgument;
     }
     return exitBadArgument;
 }

@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,7 +40,8 @@ Outcome runGame(const std::vector<std::string>& args) {
         if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     }
     const std::string answers = "800\n600\n0\n";
-    if (write(in[1], answers.data(), answers.size()) != ssize_t(answers.size())) throw std::runtime_error("write");
+    if (write(in[1], answers.data(), answers.size()) != ssize_t(answers.size()))
+        throw std::runtime_error("write");
     close(in[1]);
 
     SpawnRequest request;

@@ -37,8 +37,7 @@ TEST_P(ParseArguments, ChoosesTheRequest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseArguments,
-    ::testing::Values(ArgsCase{{}, Request::play, ""},
-                      ArgsCase{{"--help"}, Request::help, ""},
+    ::testing::Values(ArgsCase{{}, Request::play, ""}, ArgsCase{{"--help"}, Request::help, ""},
                       ArgsCase{{"--version"}, Request::version, ""},
                       // With both, the first one asked for is the one answered.
                       ArgsCase{{"--version", "--help"}, Request::version, ""},
@@ -49,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgsCase{{"--HELP"}, Request::badArgument, "--HELP"},
                       ArgsCase{{"--help=1"}, Request::badArgument, "--help=1"},
                       ArgsCase{{"800"}, Request::badArgument, "800"},
-                      ArgsCase{{""}, Request::badArgument, ""},
-                      ArgsCase{{"--"}, Request::badArgument, "--"},
+                      ArgsCase{{""}, Request::badArgument, ""}, ArgsCase{{"--"}, Request::badArgument, "--"},
                       // A bad argument anywhere wins over a good one, and the first bad one is named.
                       ArgsCase{{"--help", "--bogus"}, Request::badArgument, "--bogus"},
                       ArgsCase{{"x", "y"}, Request::badArgument, "x"}));
@@ -64,7 +62,8 @@ TEST(RunCommandLine, WithoutArgumentsPlaysAsBefore) {
     ScriptedSystem sys("800\n600\n0\n");
     escapeAtOnce(sys);
     EXPECT_EQ(shell::runCommandLine(sys, {}, "1.2.3"), 0);
-    EXPECT_EQ(sys.out, "Graphics Width: Graphics Height: Graphics Mode (0 = windowed, 1 = full screen) : 50\n38\n");
+    EXPECT_EQ(sys.out,
+              "Graphics Width: Graphics Height: Graphics Mode (0 = windowed, 1 = full screen) : 50\n38\n");
     EXPECT_EQ(sys.err, "");
     EXPECT_EQ(sys.opens, 1);
 }
@@ -94,7 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PrintsWithoutPlaying,
     ::testing::Values(PrintCase{{"--help"}, 0, shell::usageText() + "\n", ""},
                       PrintCase{{"--version"}, 0, "craterduel (Crater Duel) 9.8.7\n", ""},
-                      PrintCase{{"--fullscreen"}, shell::exitBadArgument, "",
+                      PrintCase{{"--fullscreen"},
+                                shell::exitBadArgument,
+                                "",
                                 "craterduel: unknown argument '--fullscreen'; try 'craterduel --help'\n"}));
 
 TEST(Usage, TellsWhatThePlayerNeedsToKnow) {
