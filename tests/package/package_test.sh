@@ -19,10 +19,12 @@ xvfb=""
 installed_by_us=""
 cleanup() {
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    if [ -n "$installed_by_us" ]; then dpkg --purge craterduel >/dev/null 2>&1; fi
+    if [ -n "$installed_by_us" ]; then apt_purge >/dev/null 2>&1; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
+# apt-get, not dpkg alone: it waits while another apt or dpkg on the machine holds the lock.
+apt_purge() { apt-get purge -y -q -o DPkg::Lock::Timeout=300 craterduel; }
 
 version=$(dpkg-deb -f "$deb" Version)
 echo "# $deb (version $version)"
@@ -74,7 +76,7 @@ fi
 
 if dpkg-query -W -f='${Status}' craterduel 2>/dev/null | grep -q 'ok installed'; then
     echo "# removing the craterduel already installed, to start from a machine without it"
-    dpkg --purge craterduel >/dev/null
+    apt_purge >/dev/null 2>&1
 fi
 check "no craterduel on the machine before installing" test ! -e /usr/games/craterduel
 # Anything named after the game, outside the build trees: maintainer scripts or the game itself
@@ -85,7 +87,6 @@ ours() {
 }
 ours >"$work/before"
 
-# apt-get installs the .deb through dpkg, waiting while another apt or dpkg holds the lock.
 installed_by_us=yes
 if apt-get install -y -q -o DPkg::Lock::Timeout=300 "$deb" >"$work/install" 2>&1; then
     ok "the package installs"
@@ -153,8 +154,8 @@ xvfb=""
 
 # Removal: every file the package brought is gone; a directory may stay only when something
 # else lives in it (it is shared with other packages).
-purge() { dpkg --purge craterduel >"$work/remove" 2>&1; }
-check "the package removes" purge
+removes() { apt_purge >"$work/remove" 2>&1; }
+check "the package removes" removes
 installed_by_us=""
 left=0
 while IFS= read -r path; do
