@@ -2,17 +2,28 @@
 # whatever Debian packages are missing first.
 
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev
+            libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev \
+            clang-format clang-tidy
+# What `make package` needs on top: the package tools and the checkers its tests run.
+PACKAGE_TOOLS := dpkg-dev lintian desktop-file-utils appstream groff-base man-db
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test build deps clean bench soak fuzz
+.PHONY: run test build deps package-deps package format format-check tidy clean bench soak fuzz
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+# $(call install_missing,PACKAGES): apt-get installs those of PACKAGES not installed yet.
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing missing packages:" $$missing; \
 		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+package-deps: deps
+	$(call install_missing,$(PACKAGE_TOOLS))
 
 build: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -21,14 +32,18 @@ build: deps
 run: build
 	./build/craterduel
 
-# Tests build with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors.
-test: deps
+# Tests build with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors. The
+# package is then built and checked as a player meets it (installing it needs root).
+test: package-deps format-check
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCRATERDUEL_SANITIZE=ON -DCRATERDUEL_WERROR=ON
 	cmake --build build-test
+	$(MAKE) --no-print-directory tidy
 	cd build-test && ctest --output-on-failure --timeout 300 -j2
 	cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz
 	cd build-fuzz && ctest --output-on-failure
+	$(MAKE) package
+	tests/package/package_test.sh build-package/*.deb
 
 # A million checked frames of random duels in the sanitizer test build (about half an hour).
 soak: deps
@@ -52,5 +67,31 @@ bench: deps
 	bench/pacing.sh build-bench
 	bench/process_figures.sh build-bench
 
+# One code style for every C++ file, as .clang-format says.
+FORMAT_FILES = $$(find src tests bench fuzz -name '*.cpp' -o -name '*.h')
+format: deps
+	clang-format -i $(FORMAT_FILES)
+
+# Fails, naming each place, when a file is not as `make format` would leave it.
+format-check: deps
+	clang-format --dry-run --Werror $(FORMAT_FILES)
+
+# clang-tidy's checks from .clang-tidy, on the test build's compile database (configure it first).
+TIDY_FILES ?= src/
+tidy: deps
+	@[ -f build-test/compile_commands.json ] || cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCRATERDUEL_SANITIZE=ON -DCRATERDUEL_WERROR=ON
+	run-clang-tidy -p build-test -quiet -j2 '$(TIDY_FILES)'
+
+# The Debian package, built with Debian's hardening flags: build-package/craterduel_<version>_<arch>.deb,
+# the program in /usr/games and its manual page in section 6.
+package: package-deps
+	flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$$1"; }; \
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
+		-DCMAKE_CXX_FLAGS="$$(flags CXXFLAGS) $$(flags CPPFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$$(flags LDFLAGS)"
+	cmake --build build-package
+	cd build-package && rm -f *.deb && cpack
+	@ls build-package/*.deb
+
 clean:
-	rm -rf build build-test build-bench build-fuzz
+	rm -rf build build-test build-bench build-fuzz build-package

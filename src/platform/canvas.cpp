@@ -50,6 +50,8 @@ inline void blendInto(Pixel* dst, int r, int g, int b, float a, Blend blend) {
     if (a <= 0.0f) return;
     const Pixel d = *dst;
     auto mix = [a](int source, int dest) {
+        // The mix is never negative, where adding a half and truncating rounds to nearest.
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings)
         return int(double(float(source) * a + float(dest) * (1.0f - a)) + 0.5);
     };
     *dst = rgb(mix(r, channel(d, 16)), mix(g, channel(d, 8)), mix(b, channel(d, 0)));
@@ -325,7 +327,7 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
     const double w = image.width, h = image.height;
 
     // Destination bounding box of the four corners (clockwise on screen, y down).
-    double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
+    double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
     for (const double u : {0.0, w}) {
         for (const double v : {0.0, h}) {
             const double ax = (u - hx) * sx, ay = (v - hy) * sy;

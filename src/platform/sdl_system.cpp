@@ -140,8 +140,10 @@ std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_G
 void populate(void* memory, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
     const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
-    const auto from = reinterpret_cast<std::uintptr_t>(memory) / page * page;
-    madvise(reinterpret_cast<void*>(from), reinterpret_cast<std::uintptr_t>(memory) + bytes - from, MADV_POPULATE_WRITE);
+    // Back to the page start by pointer arithmetic: a pointer made from an integer loses what
+    // the compiler knows about where it points.
+    const auto offset = reinterpret_cast<std::uintptr_t>(memory) % page;
+    madvise(static_cast<char*>(memory) - offset, bytes + offset, MADV_POPULATE_WRITE);
 #else
     (void)memory, (void)bytes;
 #endif

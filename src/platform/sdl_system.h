@@ -10,8 +10,9 @@ struct SDL_Surface;
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
-struct _XDisplay;
-union _XEvent;
+// Xlib's own names for Display and XEvent, declared here so this header needs no Xlib.
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
+union _XEvent;     // NOLINT(bugprone-reserved-identifier)
 
 namespace platform {
 

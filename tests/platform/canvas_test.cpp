@@ -281,7 +281,9 @@ TEST(CanvasBlend, MaskThresholdsAndAlphaMixesRoundedPerChannel) {
         {"alpha one replaces", Blend::Alpha, 1.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(250, 0, 10)},
         {"alpha zero keeps", Blend::Alpha, 0.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(0, 100, 200)},
     };
-    auto channels = [](Pixel p, int& r, int& g, int& b) { r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF; };
+    auto channels = [](Pixel p, int& r, int& g, int& b) {
+        r = int(p >> 16 & 0xFF), g = int(p >> 8 & 0xFF), b = int(p & 0xFF);
+    };
     // Rectangles and ellipses fill rows their own way; text plots pixel by pixel.
     enum Shape { Box, Ellipse, Text };
     // A pixel the glyph of '8' inks and one it leaves alone, for text drawn at (1, 1).

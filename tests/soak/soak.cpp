@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
     std::printf("soaked %ld frames in %.1f s, seed %llu\n", soak.played(), seconds, (unsigned long long)seed);
     // Allocator noise stays well inside this; over the 9/10 of a long run after the early
     // reading, growth of more than about ten bytes a frame does not.
-    const long marginKb = 8 * 1024;
+    const long marginKb = 8L * 1024;
     if (rssEarly < 0 || rssEnd < 0 || rssEnd - rssEarly > marginKb) {
         std::fprintf(stderr, "soak: FAILED: peak RSS grew from %ld kB to %ld kB (more than %ld kB)\n", rssEarly,
                      rssEnd, marginKb);
