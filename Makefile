@@ -5,7 +5,10 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-de
             libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test build deps clean bench soak fuzz
+.PHONY: run test build deps clean bench soak fuzz web web-deps web-test
+
+# The web page build and its browser tests.
+WEB_PACKAGES := emscripten chromium
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
@@ -13,6 +16,28 @@ deps:
 		echo "Installing missing packages:" $$missing; \
 		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
+
+# Node and npm may come from elsewhere than Debian (a newer nodejs bundles its own npm), so the
+# commands are what count, not the package names.
+web-deps:
+	@missing=$$(for p in $(WEB_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done; \
+		command -v node >/dev/null || echo nodejs; command -v npm >/dev/null || echo npm); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing missing packages:" $$missing; \
+		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	fi
+
+# build-web/ holds index.html, craterduel.js and craterduel.wasm: serve it from any static web server.
+# Debian's emscripten needs Debian's node modules for its JS optimizer.
+web: deps web-deps
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DBUILD_TESTING=OFF -DCRATERDUEL_WERROR=ON
+	NODE_PATH=/usr/share/nodejs cmake --build build-web
+
+# The page in a headless chromium, driven by puppeteer-core (pinned in package.json; no lockfile).
+web-test: web
+	npm install --no-package-lock --no-audit --no-fund
+	node --test tests/web/*.test.mjs
 
 build: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -29,6 +54,7 @@ test: deps
 	cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz
 	cd build-fuzz && ctest --output-on-failure
+	$(MAKE) web-test
 
 # A million checked frames of random duels in the sanitizer test build (about half an hour).
 soak: deps
@@ -53,4 +79,4 @@ bench: deps
 	bench/process_figures.sh build-bench
 
 clean:
-	rm -rf build build-test build-bench build-fuzz
+	rm -rf build build-test build-bench build-fuzz build-web node_modules
