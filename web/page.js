@@ -48,6 +48,8 @@ var craterPage = (function () {
     answer.addEventListener('keydown', (e) => {
         if (e.key !== 'Enter' || !lineDone) return;
         e.preventDefault();
+        // The run may end inside this handler; this Enter must not also start the next one.
+        e.stopPropagation();
         craterPage.line = answer.value;
         answer.hidden = true;
         write(answer.value + '\n', false);
@@ -155,8 +157,9 @@ var craterPage = (function () {
     function gamePoint(e) {
         const box = canvas.getBoundingClientRect();
         const scale = Math.min(box.width / canvas.width, box.height / canvas.height);
-        const left = box.left + (box.width - canvas.width * scale) / 2;
-        const top = box.top + (box.height - canvas.height * scale) / 2;
+        // The canvas is painted from whole page pixels, however the layout placed it.
+        const left = Math.round(box.left + (box.width - canvas.width * scale) / 2);
+        const top = Math.round(box.top + (box.height - canvas.height * scale) / 2);
         return [Math.floor((e.clientX - left) / scale), Math.floor((e.clientY - top) / scale)];
     }
 

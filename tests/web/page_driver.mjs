@@ -66,14 +66,18 @@ export async function startRun(page, answers) {
     for (const text of answers) await answer(page, text);
 }
 
-export async function openGame(browser, url, answers = ['800', '600', '0']) {
+export async function openGame(browser, url, answers = ['800', '600', '0'], viewport = { width: 1400, height: 900 }) {
     const page = await browser.newPage();
-    await page.setViewport({ width: 1400, height: 900 });
+    await page.setViewport(viewport);
     await page.goto(url);
     await startRun(page, answers);
+    await waitForFirstFrame(page);
+    return page;
+}
+
+export async function waitForFirstFrame(page) {
     await page.waitForSelector('#screen', { timeout: 10000 });
     await page.waitForFunction(() => craterPage.stats.firstPresentMs !== null, { timeout: 10000 });
-    return page;
 }
 
 // The canvas's own pixels, R, G, B, A row by row.
@@ -130,7 +134,8 @@ export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 export async function pagePoint(page, x, y) {
     const box = await page.$eval('#screen', (c) => {
         const r = c.getBoundingClientRect();
-        return { left: r.left, top: r.top };
+        // The page paints the canvas at whole pixels, as its pointer mapping assumes.
+        return { left: Math.round(r.left), top: Math.round(r.top) };
     });
     return { x: box.left + x + 0.5, y: box.top + y + 0.5 };
 }

@@ -1,0 +1,262 @@
+// page.test.mjs -- the web build as a player meets it, in a headless chromium over loopback
+import { after, before, describe, it } from 'node:test';
+import assert from 'node:assert/strict';
+
+import {
+    answer, click, consoleText, cyan, launch, openGame, prompts, readCanvas, red, serve, sleep, startRun,
+    waitForConsole, waitForFirstFrame,
+} from './page_driver.mjs';
+
+let server, url, browser;
+before(async () => {
+    ({ server, url } = await serve());
+    browser = await launch();
+});
+after(async () => {
+    await browser?.close();
+    server?.close();
+});
+
+// Opens a game, runs `body` with its page and closes the page however the body ended.
+async function withGame(answers, body, viewport) {
+    const page = await openGame(browser, url, answers, viewport);
+    try {
+        await body(page);
+    } finally {
+        await page.close();
+    }
+}
+
+const transcript = (answers) => prompts.map((p, n) => p + answers[n] + '\n').join('');
+const runEnded = 'The run has ended. Press Enter or New run to start another.\n';
+
+async function holdKey(page, key, ms) {
+    await page.keyboard.down(key);
+    await sleep(ms);
+    await page.keyboard.up(key);
+    await sleep(50);  // a few frames for the release to be seen and drawn
+}
+
+describe('console', () => {
+    const cases = [
+        { answers: ['800', '600', '0'], width: 800, height: 600, grid: '50\n38\n' },
+        // The desktop's conversion: leading blanks, trailing junk, "$" for hexadecimal.
+        { answers: [' 640px', '$1E0', '0'], width: 640, height: 480, grid: '40\n30\n' },
+        { answers: ['17', '+33', 'x'], width: 17, height: 33, grid: '2\n3\n' },
+    ];
+    for (const c of cases) {
+        it(`shows the prompts, the answers and the grid size for ${c.answers.join(' / ')}`, async () => {
+            await withGame(c.answers, async (page) => {
+                assert.equal(await consoleText(page), transcript(c.answers) + c.grid);
+                const size = await page.$eval('#screen', (s) => [s.width, s.height, s.clientWidth, s.clientHeight]);
+                assert.deepEqual(size, [c.width, c.height, c.width, c.height]);
+            });
+        });
+    }
+
+    const badSizes = [
+        { answers: ['0', '600', '0'], message: 'cannot open a 0x600 window: width and height must be at least 1 pixel' },
+        { answers: ['abc', '600', '1'], message: 'cannot open a 0x600 full screen: width and height must be at least 1 pixel' },
+        { answers: ['800', '-1', '0'], message: 'cannot open a 800x-1 window: width and height must be at least 1 pixel' },
+        { answers: ['16385', '600', '0'], message: 'cannot open a 16385x600 window: the largest size supported is 16384x16384' },
+    ];
+    for (const c of badSizes) {
+        it(`gives the one-line message and no canvas for ${c.answers.join(' / ')}`, async () => {
+            const page = await browser.newPage();
+            try {
+                await page.goto(url);
+                await startRun(page, c.answers);
+                const text = await waitForConsole(page, (t) => t.includes('The run has ended'));
+                assert.equal(text, transcript(c.answers) + 'craterduel: ' + c.message + '\n' + runEnded);
+                assert.equal(await page.$('#screen'), null);
+            } finally {
+                await page.close();
+            }
+        });
+    }
+});
+
+describe('arena', () => {
+    it('starts with a grey border of (100,100,100) and black start areas around the fighters', async () => {
+        await withGame(['800', '600', '0'], async (page) => {
+            const pixels = await readCanvas(page);
+            const cells = pixels.cells();
+            const [cols, rows] = [cells.length, cells[0].length];
+            for (let i = 0; i < cols; ++i) {
+                for (let j = 0; j < rows; ++j) {
+                    if (i > 0 && j > 0 && i < cols - 1 && j < rows - 1) continue;
+                    assert.deepEqual(cells[i][j], [100, 100, 100], `border cell ${i},${j}`);
+                }
+            }
+            // Every pixel of the start craters (radius 5 cells, the unbreakable border excepted) is
+            // black, but for the fighters themselves and their health written above them.
+            const starts = [{ i: cols - 6, fighter: pixels.fighter(red) }, { i: 5, fighter: pixels.fighter(cyan) }];
+            assert.deepEqual(starts.map((s) => s.fighter), [{ x: 720, y: 300 }, { x: 80, y: 300 }]);
+            for (const { i: ci, fighter } of starts) {
+                const cj = Math.floor(rows / 2);
+                for (let i = ci - 5; i <= ci + 5; ++i) {
+                    for (let j = cj - 5; j <= cj + 5; ++j) {
+                        if ((i - ci) ** 2 + (j - cj) ** 2 > 25 || i < 1 || i > cols - 2) continue;
+                        for (let y = 16 * j; y < 16 * j + 16; ++y) {
+                            for (let x = 16 * i; x < 16 * i + 16; ++x) {
+                                const onFighter = Math.abs(x - fighter.x) <= 16 && y >= fighter.y - 30 && y <= fighter.y + 16;
+                                if (!onFighter) assert.deepEqual(pixels.at(x, y), [0, 0, 0], `pixel ${x},${y}`);
+                            }
+                        }
+                    }
+                }
+            }
+        });
+    });
+
+    it('prints a click\'s position and blasts the 13 cells within two of it', async () => {
+        // The starting terrain is random: look for rock solid for three cells around a point,
+        // starting new games until one has it.
+        for (let attempt = 0; attempt < 5; ++attempt) {
+            let done = false;
+            await withGame(['800', '600', '0'], async (page) => {
+                const before = (await readCanvas(page)).cells();
+                const solid = (i, j) => before[i][j][0] === 100;
+                let spot = null;
+                for (let i = 4; i < before.length - 4 && !spot; ++i) {
+                    for (let j = 4; j < before[0].length - 4 && !spot; ++j) {
+                        let all = true;
+                        for (let di = -3; di <= 3; ++di) for (let dj = -3; dj <= 3; ++dj) all &&= solid(i + di, j + dj);
+                        if (all) spot = { i, j };
+                    }
+                }
+                if (!spot) return;
+                done = true;
+                const x = 16 * spot.i + 5, y = 16 * spot.j + 11;
+                const text = await consoleText(page);
+                await click(page, x, y);
+                assert.equal(await waitForConsole(page, (t) => t.split('\n').length > 6), text + `${x}\n${y}\n`);
+                await sleep(50);
+                const afterCells = (await readCanvas(page)).cells();
+                const blasted = [];
+                for (let i = 0; i < before.length; ++i) {
+                    for (let j = 0; j < before[0].length; ++j) {
+                        if (before[i][j][0] !== afterCells[i][j][0]) blasted.push([i - spot.i, j - spot.j]);
+                        if (before[i][j][0] !== afterCells[i][j][0]) assert.deepEqual(afterCells[i][j], [0, 0, 0]);
+                    }
+                }
+                const expected = [];
+                for (let di = -2; di <= 2; ++di) for (let dj = -2; dj <= 2; ++dj) if (di * di + dj * dj <= 4) expected.push([di, dj]);
+                assert.equal(expected.length, 13);
+                assert.deepEqual(blasted, expected);
+            });
+            if (done) return;
+        }
+        assert.fail('no game in five had solid rock to click on');
+    });
+});
+
+describe('fighters', () => {
+    // Each pair walks a fighter out and back, so it stays inside its start crater.
+    const walks = [
+        { who: 'red', colour: red, key: 'ArrowLeft', dx: -1, dy: 0 },
+        { who: 'red', colour: red, key: 'ArrowRight', dx: 1, dy: 0 },
+        { who: 'red', colour: red, key: 'ArrowUp', dx: 0, dy: -1 },
+        { who: 'red', colour: red, key: 'ArrowDown', dx: 0, dy: 1 },
+        { who: 'cyan', colour: cyan, key: 'KeyF', dx: -1, dy: 0 },
+        { who: 'cyan', colour: cyan, key: 'KeyH', dx: 1, dy: 0 },
+        { who: 'cyan', colour: cyan, key: 'KeyT', dx: 0, dy: -1 },
+        { who: 'cyan', colour: cyan, key: 'KeyG', dx: 0, dy: 1 },
+    ];
+    it('walk while their keys are held, and the keys do not scroll the page', async () => {
+        // A short window, so the page could scroll.
+        await withGame(['800', '600', '0'], async (page) => {
+            assert.ok(await page.evaluate(() => document.documentElement.scrollHeight > innerHeight));
+            const other = { red: cyan, cyan: red };
+            for (const w of walks) {
+                const start = await readCanvas(page);
+                const [from, otherFrom] = [start.fighter(w.colour), start.fighter(other[w.who])];
+                await holdKey(page, w.key, 100);
+                const end = await readCanvas(page);
+                const [to, otherTo] = [end.fighter(w.colour), end.fighter(other[w.who])];
+                const moved = { x: to.x - from.x, y: to.y - from.y };
+                const along = w.dx * moved.x + w.dy * moved.y;
+                assert.ok(along >= 8, `${w.who} ${w.key}: moved ${JSON.stringify(moved)}`);
+                assert.equal(w.dx === 0 ? moved.x : moved.y, 0, `${w.who} ${w.key} moved sideways`);
+                assert.deepEqual(otherTo, otherFrom, `${w.key} moved the other fighter`);
+            }
+            assert.equal(await page.evaluate(() => scrollY), 0);
+        }, { width: 1400, height: 500 });
+    });
+
+    it('a held fire key through a corridor wears the other fighter down until it drops out', async () => {
+        await withGame(['800', '600', '0'], async (page) => {
+            // Clicks blast a corridor five cells high along the fighters' row.
+            for (let x = 96; x <= 704; x += 32) await click(page, x, 300);
+            await sleep(50);
+            await page.keyboard.down('KeyJ');
+            try {
+                await sleep(500);
+                // At most five shots in half a second, at most 50 of the 100 health.
+                assert.notEqual((await readCanvas(page)).fighter(cyan), null, 'cyan dropped out too soon');
+                const started = Date.now();
+                let pixels = await readCanvas(page);
+                while (pixels.fighter(cyan) && Date.now() - started < 8000) pixels = await readCanvas(page);
+                assert.equal(pixels.fighter(cyan), null, 'cyan is still in play');
+                assert.deepEqual(pixels.fighter(red), { x: 720, y: 300 });
+            } finally {
+                await page.keyboard.up('KeyJ');
+            }
+        });
+    });
+
+    it('forget keys held when the page loses focus, until they are pressed again', async () => {
+        await withGame(['800', '600', '0'], async (page) => {
+            for (let x = 96; x <= 704; x += 32) await click(page, x, 300);
+            const elsewhere = await browser.newPage();
+            try {
+                await page.bringToFront();
+                await page.keyboard.down('ArrowLeft');
+                await sleep(60);
+                await elsewhere.bringToFront();
+                await sleep(50);
+                const left = (await readCanvas(page)).fighter(red);
+                await sleep(200);
+                assert.deepEqual((await readCanvas(page)).fighter(red), left, 'walked on after the focus left');
+                await page.bringToFront();
+                // Still held: the browser's auto-repeat is not a fresh press.
+                await page.keyboard.down('ArrowLeft');
+                await sleep(200);
+                const back = (await readCanvas(page)).fighter(red);
+                assert.deepEqual(back, left, 'a key held through the focus change walked');
+                await page.keyboard.up('ArrowLeft');
+                await holdKey(page, 'ArrowLeft', 100);
+                assert.ok((await readCanvas(page)).fighter(red).x <= back.x - 8, 'a fresh press did not walk');
+            } finally {
+                await page.keyboard.up('ArrowLeft');
+                await elsewhere.close();
+            }
+        });
+    });
+});
+
+describe('runs', () => {
+    const restarts = [
+        { how: 'Enter', restart: (page) => page.keyboard.press('Enter') },
+        { how: 'the New run button', restart: (page) => page.click('#again') },
+    ];
+    for (const r of restarts) {
+        it(`Escape ends the run and ${r.how} starts a new one`, async () => {
+            await withGame(['800', '600', '0'], async (page) => {
+                await page.keyboard.press('Escape');
+                const text = await waitForConsole(page, (t) => t.includes('The run has ended'));
+                assert.equal(text, transcript(['800', '600', '0']) + '50\n38\n' + runEnded);
+                assert.equal(await page.$('#screen'), null);
+                await r.restart(page);
+                await answer(page, '320');
+                assert.equal(await consoleText(page), prompts[0] + '320\n' + prompts[1]);
+                await startRun(page, ['240', '0']);
+                await waitForFirstFrame(page);
+                assert.equal(await waitForConsole(page, (t) => t.endsWith('15\n')), transcript(['320', '240', '0']) + '20\n15\n');
+                const pixels = await readCanvas(page);
+                assert.deepEqual([pixels.width, pixels.height], [320, 240]);
+                assert.deepEqual(pixels.fighter(red), { x: 240, y: 120 });
+            });
+        });
+    }
+});
