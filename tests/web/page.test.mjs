@@ -260,3 +260,33 @@ describe('runs', () => {
         });
     }
 });
+
+describe('full screen', () => {
+    it('fills the screen with the canvas scaled to fit, maps clicks back and leaves on Escape', async () => {
+        const viewport = { width: 1200, height: 800 };
+        await withGame(['400', '300', '1'], async (page) => {
+            const shown = await page.evaluate(() => {
+                const canvas = document.getElementById('screen');
+                const box = canvas.getBoundingClientRect();
+                return {
+                    full: document.fullscreenElement === canvas, size: [canvas.width, canvas.height],
+                    box: [box.width, box.height], rendering: getComputedStyle(canvas).imageRendering,
+                };
+            });
+            assert.deepEqual(shown, { full: true, size: [400, 300], box: [1200, 800], rendering: 'pixelated' });
+            // Scaled by 8/3 to the screen's height, with bars left and right.
+            const scale = 800 / 300, left = Math.round((1200 - 400 * scale) / 2);
+            const text = await consoleText(page);
+            const points = [[200, 150], [0, 0], [399, 299], [13, 290]];
+            for (const [x, y] of points) {
+                await page.mouse.click(left + (x + 0.5) * scale, (y + 0.5) * scale);
+                await sleep(40);
+            }
+            const printed = points.map(([x, y]) => `${x}\n${y}\n`).join('');
+            assert.equal(await waitForConsole(page, (t) => t.split('\n').length >= 14), text + printed);
+            await page.keyboard.press('Escape');
+            await waitForConsole(page, (t) => t.includes('The run has ended'));
+            assert.equal(await page.evaluate(() => document.fullscreenElement), null);
+        }, viewport);
+    });
+});
