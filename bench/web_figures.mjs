@@ -30,10 +30,10 @@ try {
                                     { width: width + 600, height: height + 300 });
         await sleep(1000);
         await page.evaluate(() => {
-            Object.assign(craterPage.stats, { presentMs: [], busyMs: [], record: true });
+            Object.assign(craterPage.stats, { presentMs: [], busyMs: [], showMs: [], record: true });
         });
         await sleep(seconds * 1000);
-        const { presentMs, busyMs } = await page.evaluate(() => {
+        const { presentMs, busyMs, showMs } = await page.evaluate(() => {
             craterPage.stats.record = false;
             return craterPage.stats;
         });
@@ -42,6 +42,8 @@ try {
         console.log(`${width}x${height}: ${presentMs.length} presents in ${ms(span)} ms = ${rate.toFixed(2)} frames/s`);
         console.log(`${width}x${height}: main thread per frame (frame + present) median ${ms(percentile(busyMs, 50))} ms,` +
                     ` p99 ${ms(percentile(busyMs, 99))} ms, max ${ms(Math.max(...busyMs))} ms over ${busyMs.length} frames`);
+        console.log(`${width}x${height}: of which the present (conversion + putImageData) median` +
+                    ` ${ms(percentile(showMs, 50))} ms, p99 ${ms(percentile(showMs, 99))} ms`);
 
         // Start: Enter on the last answer to the first present, and to the first paint after it.
         const toPresent = [], toPaint = [];

@@ -19,12 +19,14 @@ var craterPage = (function () {
         record: false,
         presentMs: [],     // performance.now() at every present
         busyMs: [],        // main-thread time from waking up to the next sleep: frame + present
+        showMs: [],        // of that, the present's conversion and putImageData
         enterMs: null,     // Enter on the last answer of a run
         firstPresentMs: null,
         firstPaintMs: null,
         answers: 0,
     };
     let wokeAt = null;
+    let presentingSince = null;
 
     function write(text, isError) {
         let node = document.createTextNode(text);
@@ -140,11 +142,16 @@ var craterPage = (function () {
 
     function presented() {
         const now = performance.now();
+        if (stats.record && presentingSince !== null) stats.showMs.push(now - presentingSince);
         if (stats.firstPresentMs === null && stats.enterMs !== null) {
             stats.firstPresentMs = now;
             requestAnimationFrame(() => { stats.firstPaintMs = performance.now(); });
         }
         if (stats.record) stats.presentMs.push(now);
+    }
+
+    function presenting() {
+        presentingSince = performance.now();
     }
 
     function sleeping(isSleeping) {
@@ -205,6 +212,6 @@ var craterPage = (function () {
 
     return {
         line: '', stats, write, askLine, askNewRun, openCanvas, enterFullScreen, closeCanvas, show,
-        presented, sleeping, nextEvent,
+        presenting, presented, sleeping, nextEvent,
     };
 })();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "platform/canvas.h"
 #include "platform/input.h"
@@ -31,6 +32,7 @@ EM_JS(void, pageCloseCanvas, (), { craterPage.closeCanvas(); });
 EM_JS(void, pageShow, (const void* rgba, int x, int y, int width, int height), {
     craterPage.show(rgba, x, y, width, height);
 });
+EM_JS(void, pagePresenting, (), { craterPage.presenting(); });
 EM_JS(void, pagePresented, (), { craterPage.presented(); });
 EM_JS(int, pageNextEvent, (int* values), { return craterPage.nextEvent(values >> 2); });
 EM_JS(void, pageSleeping, (int isSleeping), { craterPage.sleeping(isSleeping != 0); });
@@ -42,6 +44,9 @@ namespace {
 
 // Event kinds as page.js queues them, with up to three values each.
 enum EventKind { noEvent = 0, keyDown = 1, keyUp = 2, buttonDown = 3, buttonUp = 4, pointer = 5, focus = 6 };
+
+// Two buffers of this many pixels take 1 GB, half of what a page may have.
+constexpr std::size_t maxPixels = std::size_t(1) << 27;
 
 // 0xAARRGGBB read as bytes is B, G, R, A; the page wants R, G, B, A.
 constexpr std::uint32_t toPageOrder(std::uint32_t p) {
@@ -81,12 +86,16 @@ void WebSystem::sleepMs(std::uint32_t ms) {
 }
 
 std::string WebSystem::openDisplay(int width, int height, bool fullScreen) {
-    // The back buffer and its copy in the page's order must both fit in the page's memory; a
-    // failed allocation would end the whole page, so ask once for room for both and give it back.
-    const std::size_t bytes = std::size_t(width) * std::size_t(height) * sizeof(std::uint32_t);
-    void* room = std::malloc(2 * bytes);
-    if (!room) return "not enough memory in the page for the back buffer";
-    std::free(room);
+    // The back buffer and its copy in the page's order must both fit in the page's memory (2 GB
+    // at most, addressed by 32-bit sizes), and a failed allocation would end the whole page: past
+    // a fixed budget the answer is no, and below it both are asked for first and given back.
+    const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    if (pixels > maxPixels) return "the page can hold at most " + std::to_string(maxPixels) + " pixels";
+    void* backBuffer = std::malloc(pixels * sizeof(Pixel));
+    void* copy = backBuffer ? std::malloc(pixels * sizeof(std::uint32_t)) : nullptr;
+    std::free(backBuffer);
+    std::free(copy);
+    if (!copy) return "not enough memory in the page for the back buffer";
     if (!pageOpenCanvas(width, height)) return "the browser cannot make a canvas of that size";
     if (fullScreen && !pageEnterFullScreen()) {
         pageCloseCanvas();
@@ -116,6 +125,7 @@ void WebSystem::show(const Canvas& canvas, const Rect& rect) {
 
 void WebSystem::present(const Canvas& canvas, std::span<const Rect> changed) {
     if (!open_ || canvas.width() != width_ || canvas.height() != height_) return;
+    pagePresenting();
     if (!shownOnce_) {
         show(canvas, {0, 0, width_, height_});
         shownOnce_ = true;

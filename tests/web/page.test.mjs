@@ -59,6 +59,8 @@ describe('console', () => {
         { answers: ['abc', '600', '1'], message: 'cannot open a 0x600 full screen: width and height must be at least 1 pixel' },
         { answers: ['800', '-1', '0'], message: 'cannot open a 800x-1 window: width and height must be at least 1 pixel' },
         { answers: ['16385', '600', '0'], message: 'cannot open a 16385x600 window: the largest size supported is 16384x16384' },
+        // Within the desktop's limit, but more than the page's memory holds twice over.
+        { answers: ['16384', '16384', '0'], message: 'cannot open a 16384x16384 window: the page can hold at most 134217728 pixels' },
     ];
     for (const c of badSizes) {
         it(`gives the one-line message and no canvas for ${c.answers.join(' / ')}`, async () => {
@@ -69,6 +71,7 @@ describe('console', () => {
                 const text = await waitForConsole(page, (t) => t.includes('The run has ended'));
                 assert.equal(text, transcript(c.answers) + 'craterduel: ' + c.message + '\n' + runEnded);
                 assert.equal(await page.$('#screen'), null);
+                assert.ok(await page.$('#again:not([hidden])'), 'no way to start a new run');
             } finally {
                 await page.close();
             }
