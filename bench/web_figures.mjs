@@ -3,7 +3,9 @@
 import { stat } from 'node:fs/promises';
 import { join } from 'node:path';
 
-import { buildDir, launch, openGame, serve, sleep, startRun, waitForFirstFrame } from '../tests/web/page_driver.mjs';
+import {
+    buildDir, launch, openGame, serve, sleep, startRun, waitForFirstFrame,
+} from '../tests/web/page_driver.mjs';
 
 const seconds = Number(process.env.SECONDS_PER_SIZE ?? 10);
 const starts = Number(process.env.STARTS ?? 5);
@@ -39,10 +41,13 @@ try {
         });
         const span = presentMs.at(-1) - presentMs[0];
         const rate = ((presentMs.length - 1) * 1000) / span;
-        console.log(`${width}x${height}: ${presentMs.length} presents in ${ms(span)} ms = ${rate.toFixed(2)} frames/s`);
-        console.log(`${width}x${height}: main thread per frame (frame + present) median ${ms(percentile(busyMs, 50))} ms,` +
-                    ` p99 ${ms(percentile(busyMs, 99))} ms, max ${ms(Math.max(...busyMs))} ms over ${busyMs.length} frames`);
-        console.log(`${width}x${height}: of which the present (conversion + putImageData) median` +
+        const size = `${width}x${height}`;
+        console.log(`${size}: ${presentMs.length} presents in ${ms(span)} ms = ${rate.toFixed(2)} frames/s`);
+        console.log(`${size}: main thread per frame (frame + present)` +
+                    ` median ${ms(percentile(busyMs, 50))} ms,` +
+                    ` p99 ${ms(percentile(busyMs, 99))} ms, max ${ms(Math.max(...busyMs))} ms` +
+                    ` over ${busyMs.length} frames`);
+        console.log(`${size}: of which the present (conversion + putImageData) median` +
                     ` ${ms(percentile(showMs, 50))} ms, p99 ${ms(percentile(showMs, 99))} ms`);
 
         // Start: Enter on the last answer to the first present, and to the first paint after it.
@@ -58,9 +63,9 @@ try {
             toPresent.push(s.firstPresentMs - s.enterMs);
             toPaint.push(s.firstPaintMs - s.enterMs);
         }
-        console.log(`${width}x${height}: start, Enter to first present: median ${ms(percentile(toPresent, 50))} ms` +
+        console.log(`${size}: start, Enter to first present: median ${ms(percentile(toPresent, 50))} ms` +
                     ` (all: ${toPresent.map(ms).join(', ')})`);
-        console.log(`${width}x${height}: start, Enter to first paint: median ${ms(percentile(toPaint, 50))} ms` +
+        console.log(`${size}: start, Enter to first paint: median ${ms(percentile(toPaint, 50))} ms` +
                     ` (all: ${toPaint.map(ms).join(', ')})`);
         await page.close();
     }

@@ -118,7 +118,9 @@ var craterPage = (function () {
         canvas.requestFullscreen({ navigationUI: 'hide' }).then(() => {
             // Without the lock the browser takes Escape to leave the full screen, and the game
             // would never hear the key that ends the run.
-            if (navigator.keyboard && navigator.keyboard.lock) navigator.keyboard.lock(['Escape']).catch(() => {});
+            if (navigator.keyboard && navigator.keyboard.lock) {
+                navigator.keyboard.lock(['Escape']).catch(() => {});
+            }
             wakeUp(1);
         }, () => wakeUp(0));
     }
@@ -135,7 +137,8 @@ var craterPage = (function () {
         const bytes = canvas.width * canvas.height * 4;
         // A view on the game's memory, remade only when that memory moved (it grew) or changed.
         if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== rgba) {
-            image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, bytes), canvas.width, canvas.height);
+            const view = new Uint8ClampedArray(HEAPU8.buffer, rgba, bytes);
+            image = new ImageData(view, canvas.width, canvas.height);
         }
         context.putImageData(image, 0, 0, x, y, width, height);
     }

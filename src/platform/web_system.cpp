@@ -12,7 +12,6 @@
 
 // Each of these reaches the page's half in web/page.js. The three that wait are unwound and
 // rewound by ASYNCIFY, so the C++ stack above them simply blocks while the page runs on.
-// NOLINTBEGIN
 EM_JS(void, pageWrite, (const char* text, int length, int isError), {
     craterPage.write(UTF8ToString(text, length), isError != 0);
 });
@@ -36,7 +35,6 @@ EM_JS(void, pagePresenting, (), { craterPage.presenting(); });
 EM_JS(void, pagePresented, (), { craterPage.presented(); });
 EM_JS(int, pageNextEvent, (int* values), { return craterPage.nextEvent(values >> 2); });
 EM_JS(void, pageSleeping, (int isSleeping), { craterPage.sleeping(isSleeping != 0); });
-// NOLINTEND
 
 namespace platform {
 

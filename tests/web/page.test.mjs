@@ -28,6 +28,7 @@ async function withGame(answers, body, viewport) {
 }
 
 const transcript = (answers) => prompts.map((p, n) => p + answers[n] + '\n').join('');
+const tooSmall = 'width and height must be at least 1 pixel';
 const runEnded = 'The run has ended. Press Enter or New run to start another.\n';
 
 async function holdKey(page, key, ms) {
@@ -48,19 +49,26 @@ describe('console', () => {
         it(`shows the prompts, the answers and the grid size for ${c.answers.join(' / ')}`, async () => {
             await withGame(c.answers, async (page) => {
                 assert.equal(await consoleText(page), transcript(c.answers) + c.grid);
-                const size = await page.$eval('#screen', (s) => [s.width, s.height, s.clientWidth, s.clientHeight]);
+                const size = await page.$eval('#screen', (s) => [s.width, s.height, s.clientWidth,
+                                                                  s.clientHeight]);
                 assert.deepEqual(size, [c.width, c.height, c.width, c.height]);
             });
         });
     }
 
     const badSizes = [
-        { answers: ['0', '600', '0'], message: 'cannot open a 0x600 window: width and height must be at least 1 pixel' },
-        { answers: ['abc', '600', '1'], message: 'cannot open a 0x600 full screen: width and height must be at least 1 pixel' },
-        { answers: ['800', '-1', '0'], message: 'cannot open a 800x-1 window: width and height must be at least 1 pixel' },
-        { answers: ['16385', '600', '0'], message: 'cannot open a 16385x600 window: the largest size supported is 16384x16384' },
+        { answers: ['0', '600', '0'], message: `cannot open a 0x600 window: ${tooSmall}` },
+        { answers: ['abc', '600', '1'], message: `cannot open a 0x600 full screen: ${tooSmall}` },
+        { answers: ['800', '-1', '0'], message: `cannot open a 800x-1 window: ${tooSmall}` },
+        {
+            answers: ['16385', '600', '0'],
+            message: 'cannot open a 16385x600 window: the largest size supported is 16384x16384',
+        },
         // Within the desktop's limit, but more than the page's memory holds twice over.
-        { answers: ['16384', '16384', '0'], message: 'cannot open a 16384x16384 window: the page can hold at most 134217728 pixels' },
+        {
+            answers: ['16384', '16384', '0'],
+            message: 'cannot open a 16384x16384 window: the page can hold at most 134217728 pixels',
+        },
     ];
     for (const c of badSizes) {
         it(`gives the one-line message and no canvas for ${c.answers.join(' / ')}`, async () => {
@@ -79,6 +87,17 @@ describe('console', () => {
     }
 });
 
+// Offsets of the cells whose centres lie within `radius` cells of a cell's centre.
+function disc(radius) {
+    const cells = [];
+    for (let di = -Math.floor(radius); di <= radius; ++di) {
+        for (let dj = -Math.floor(radius); dj <= radius; ++dj) {
+            if (di * di + dj * dj <= radius * radius) cells.push([di, dj]);
+        }
+    }
+    return cells;
+}
+
 describe('arena', () => {
     it('starts with a grey border of (100,100,100) and black start areas around the fighters', async () => {
         await withGame(['800', '600', '0'], async (page) => {
@@ -93,18 +112,17 @@ describe('arena', () => {
             }
             // Every pixel of the start craters (radius 5 cells, the unbreakable border excepted) is
             // black, but for the fighters themselves and their health written above them.
-            const starts = [{ i: cols - 6, fighter: pixels.fighter(red) }, { i: 5, fighter: pixels.fighter(cyan) }];
-            assert.deepEqual(starts.map((s) => s.fighter), [{ x: 720, y: 300 }, { x: 80, y: 300 }]);
-            for (const { i: ci, fighter } of starts) {
-                const cj = Math.floor(rows / 2);
-                for (let i = ci - 5; i <= ci + 5; ++i) {
-                    for (let j = cj - 5; j <= cj + 5; ++j) {
-                        if ((i - ci) ** 2 + (j - cj) ** 2 > 25 || i < 1 || i > cols - 2) continue;
-                        for (let y = 16 * j; y < 16 * j + 16; ++y) {
-                            for (let x = 16 * i; x < 16 * i + 16; ++x) {
-                                const onFighter = Math.abs(x - fighter.x) <= 16 && y >= fighter.y - 30 && y <= fighter.y + 16;
-                                if (!onFighter) assert.deepEqual(pixels.at(x, y), [0, 0, 0], `pixel ${x},${y}`);
-                            }
+            const starts = [{ ci: cols - 6, at: pixels.fighter(red) }, { ci: 5, at: pixels.fighter(cyan) }];
+            assert.deepEqual(starts.map((s) => s.at), [{ x: 720, y: 300 }, { x: 80, y: 300 }]);
+            const cj = Math.floor(rows / 2);
+            for (const { ci, at } of starts) {
+                const inner = disc(5).map(([di, dj]) => [ci + di, cj + dj])
+                    .filter(([i]) => i >= 1 && i <= cols - 2);
+                for (const [i, j] of inner) {
+                    for (let y = 16 * j; y < 16 * j + 16; ++y) {
+                        for (let x = 16 * i; x < 16 * i + 16; ++x) {
+                            if (Math.abs(x - at.x) <= 16 && y >= at.y - 30 && y <= at.y + 16) continue;
+                            assert.deepEqual(pixels.at(x, y), [0, 0, 0], `pixel ${x},${y}`);
                         }
                     }
                 }
@@ -113,42 +131,40 @@ describe('arena', () => {
     });
 
     it('prints a click\'s position and blasts the 13 cells within two of it', async () => {
+        assert.equal(disc(2).length, 13);
         // The starting terrain is random: look for rock solid for three cells around a point,
         // starting new games until one has it.
         for (let attempt = 0; attempt < 5; ++attempt) {
-            let done = false;
+            let clicked = false;
             await withGame(['800', '600', '0'], async (page) => {
                 const before = (await readCanvas(page)).cells();
-                const solid = (i, j) => before[i][j][0] === 100;
+                const solidAround = (i, j) => disc(3).every(([di, dj]) => before[i + di][j + dj][0] === 100);
                 let spot = null;
                 for (let i = 4; i < before.length - 4 && !spot; ++i) {
                     for (let j = 4; j < before[0].length - 4 && !spot; ++j) {
-                        let all = true;
-                        for (let di = -3; di <= 3; ++di) for (let dj = -3; dj <= 3; ++dj) all &&= solid(i + di, j + dj);
-                        if (all) spot = { i, j };
+                        if (solidAround(i, j)) spot = { i, j };
                     }
                 }
                 if (!spot) return;
-                done = true;
+                clicked = true;
                 const x = 16 * spot.i + 5, y = 16 * spot.j + 11;
                 const text = await consoleText(page);
                 await click(page, x, y);
-                assert.equal(await waitForConsole(page, (t) => t.split('\n').length > 6), text + `${x}\n${y}\n`);
+                const printed = await waitForConsole(page, (t) => t.split('\n').length > 6);
+                assert.equal(printed, text + `${x}\n${y}\n`);
                 await sleep(50);
-                const afterCells = (await readCanvas(page)).cells();
+                const after = (await readCanvas(page)).cells();
                 const blasted = [];
                 for (let i = 0; i < before.length; ++i) {
                     for (let j = 0; j < before[0].length; ++j) {
-                        if (before[i][j][0] !== afterCells[i][j][0]) blasted.push([i - spot.i, j - spot.j]);
-                        if (before[i][j][0] !== afterCells[i][j][0]) assert.deepEqual(afterCells[i][j], [0, 0, 0]);
+                        if (before[i][j][0] === after[i][j][0]) continue;
+                        blasted.push([i - spot.i, j - spot.j]);
+                        assert.deepEqual(after[i][j], [0, 0, 0], `cell ${i},${j}`);
                     }
                 }
-                const expected = [];
-                for (let di = -2; di <= 2; ++di) for (let dj = -2; dj <= 2; ++dj) if (di * di + dj * dj <= 4) expected.push([di, dj]);
-                assert.equal(expected.length, 13);
-                assert.deepEqual(blasted, expected);
+                assert.deepEqual(blasted, disc(2));
             });
-            if (done) return;
+            if (clicked) return;
         }
         assert.fail('no game in five had solid rock to click on');
     });
@@ -220,7 +236,8 @@ describe('fighters', () => {
                 await sleep(50);
                 const left = (await readCanvas(page)).fighter(red);
                 await sleep(200);
-                assert.deepEqual((await readCanvas(page)).fighter(red), left, 'walked on after the focus left');
+                const stopped = (await readCanvas(page)).fighter(red);
+                assert.deepEqual(stopped, left, 'walked on after the focus left');
                 await page.bringToFront();
                 // Still held: the browser's auto-repeat is not a fresh press.
                 await page.keyboard.down('ArrowLeft');
@@ -229,7 +246,8 @@ describe('fighters', () => {
                 assert.deepEqual(back, left, 'a key held through the focus change walked');
                 await page.keyboard.up('ArrowLeft');
                 await holdKey(page, 'ArrowLeft', 100);
-                assert.ok((await readCanvas(page)).fighter(red).x <= back.x - 8, 'a fresh press did not walk');
+                const walked = (await readCanvas(page)).fighter(red);
+                assert.ok(walked.x <= back.x - 8, 'a fresh press did not walk');
             } finally {
                 await page.keyboard.up('ArrowLeft');
                 await elsewhere.close();
@@ -255,7 +273,8 @@ describe('runs', () => {
                 assert.equal(await consoleText(page), prompts[0] + '320\n' + prompts[1]);
                 await startRun(page, ['240', '0']);
                 await waitForFirstFrame(page);
-                assert.equal(await waitForConsole(page, (t) => t.endsWith('15\n')), transcript(['320', '240', '0']) + '20\n15\n');
+                const second = await waitForConsole(page, (t) => t.endsWith('15\n'));
+                assert.equal(second, transcript(['320', '240', '0']) + '20\n15\n');
                 const pixels = await readCanvas(page);
                 assert.deepEqual([pixels.width, pixels.height], [320, 240]);
                 assert.deepEqual(pixels.fighter(red), { x: 240, y: 120 });
@@ -276,7 +295,8 @@ describe('full screen', () => {
                     box: [box.width, box.height], rendering: getComputedStyle(canvas).imageRendering,
                 };
             });
-            assert.deepEqual(shown, { full: true, size: [400, 300], box: [1200, 800], rendering: 'pixelated' });
+            const wanted = { full: true, size: [400, 300], box: [1200, 800], rendering: 'pixelated' };
+            assert.deepEqual(shown, wanted);
             // Scaled by 8/3 to the screen's height, with bars left and right.
             const scale = 800 / 300, left = Math.round((1200 - 400 * scale) / 2);
             const text = await consoleText(page);

@@ -41,14 +41,19 @@ export function launch(extraArgs = []) {
     });
 }
 
-export const prompts = ['Graphics Width: ', 'Graphics Height: ', 'Graphics Mode (0 = windowed, 1 = full screen) : '];
+export const prompts = [
+    'Graphics Width: ', 'Graphics Height: ', 'Graphics Mode (0 = windowed, 1 = full screen) : ',
+];
 
 export const consoleText = (page) => page.$eval('#console', (e) => e.textContent);
 
 // Waits until #console's text satisfies `test`, and returns it.
 export async function waitForConsole(page, test, timeout = 10000) {
     await page.waitForFunction(
-        (source) => new Function('text', `return (${source})(text)`)(document.getElementById('console').textContent),
+        (source) => {
+            const text = document.getElementById('console').textContent;
+            return new Function('text', `return (${source})(text)`)(text);
+        },
         { timeout, polling: 20 },
         test.toString(),
     );
@@ -66,7 +71,8 @@ export async function startRun(page, answers) {
     for (const text of answers) await answer(page, text);
 }
 
-export async function openGame(browser, url, answers = ['800', '600', '0'], viewport = { width: 1400, height: 900 }) {
+export async function openGame(browser, url, answers = ['800', '600', '0'],
+                               viewport = { width: 1400, height: 900 }) {
     const page = await browser.newPage();
     await page.setViewport(viewport);
     await page.goto(url);
@@ -119,7 +125,9 @@ export async function readCanvas(page) {
         const canvas = document.getElementById('screen');
         const bytes = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
         let text = '';
-        for (let n = 0; n < bytes.length; n += 0x8000) text += String.fromCharCode(...bytes.subarray(n, n + 0x8000));
+        for (let n = 0; n < bytes.length; n += 0x8000) {
+            text += String.fromCharCode(...bytes.subarray(n, n + 0x8000));
+        }
         return { width: canvas.width, height: canvas.height, data: btoa(text) };
     });
     return new Pixels(width, height, Buffer.from(data, 'base64'));
