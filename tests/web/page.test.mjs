@@ -228,17 +228,23 @@ describe('fighters', () => {
         await withGame(['800', '600', '0'], async (page) => {
             for (let x = 96; x <= 704; x += 32) await click(page, x, 300);
             const elsewhere = await browser.newPage();
+            const focused = (want) => page.waitForFunction((w) => document.hasFocus() === w,
+                                                           { polling: 10, timeout: 5000 }, want);
             try {
                 await page.bringToFront();
+                await focused(true);
+                const start = (await readCanvas(page)).fighter(red);
                 await page.keyboard.down('ArrowLeft');
-                await sleep(60);
+                await sleep(100);
                 await elsewhere.bringToFront();
-                await sleep(50);
+                await focused(false);
                 const left = (await readCanvas(page)).fighter(red);
+                assert.ok(left.x <= start.x - 8, 'the held key did not walk');
                 await sleep(200);
                 const stopped = (await readCanvas(page)).fighter(red);
                 assert.deepEqual(stopped, left, 'walked on after the focus left');
                 await page.bringToFront();
+                await focused(true);
                 // Still held: the browser's auto-repeat is not a fresh press.
                 await page.keyboard.down('ArrowLeft');
                 await sleep(200);
