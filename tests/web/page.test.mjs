@@ -238,6 +238,9 @@ describe('fighters', () => {
                 await sleep(100);
                 await elsewhere.bringToFront();
                 await focused(false);
+                // A frame shows where the fighter stood before that frame's step: let the last
+                // step before the focus left reach the canvas.
+                await sleep(100);
                 const left = (await readCanvas(page)).fighter(red);
                 assert.ok(left.x <= start.x - 8, 'the held key did not walk');
                 await sleep(200);
