@@ -265,6 +265,31 @@ describe('fighters', () => {
     });
 });
 
+describe('presenting', () => {
+    it('shows the whole first frame, then only the changed rectangles, clipped to the canvas', async () => {
+        // The probe page presents a red frame with no rectangle, then a green one with these two.
+        const changed = [[2, 3, 10, 5], [60, 40, 10, 10]];
+        const page = await browser.newPage();
+        try {
+            await page.goto(url + 'probe/');
+            await waitForConsole(page, (t) => t === 'presented\n');
+            const pixels = await readCanvas(page);
+            assert.deepEqual([pixels.width, pixels.height], [64, 48]);
+            const wrong = [];
+            for (let y = 0; y < pixels.height; ++y) {
+                for (let x = 0; x < pixels.width; ++x) {
+                    const shown = changed.some(([l, t, w, h]) => x >= l && x < l + w && y >= t && y < t + h);
+                    const want = shown ? [0, 255, 0] : [255, 0, 0];
+                    if (pixels.at(x, y).join() !== want.join()) wrong.push(`${x},${y}: ${pixels.at(x, y)}`);
+                }
+            }
+            assert.deepEqual(wrong.slice(0, 8), []);
+        } finally {
+            await page.close();
+        }
+    });
+});
+
 describe('runs', () => {
     const restarts = [
         { how: 'Enter', restart: (page) => page.keyboard.press('Enter') },

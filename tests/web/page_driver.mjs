@@ -14,7 +14,7 @@ export async function serve(dir = buildDir) {
     const server = createServer(async (request, response) => {
         const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
         try {
-            const body = await readFile(join(dir, path === '/' ? 'index.html' : path));
+            const body = await readFile(join(dir, path.endsWith('/') ? path + 'index.html' : path));
             response.writeHead(200, { 'Content-Type': types[extname(path || '.html')] ?? 'text/html' });
             response.end(body);
         } catch {
