@@ -8,7 +8,10 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-de
 PACKAGE_TOOLS := dpkg-dev lintian desktop-file-utils appstream groff-base man-db
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test build deps package-deps package format format-check tidy clean bench soak fuzz
+.PHONY: run test build deps package-deps package format format-check tidy clean bench soak fuzz web web-deps web-test
+
+# The web page build and its browser tests.
+WEB_PACKAGES := emscripten chromium
 
 # $(call install_missing,PACKAGES): apt-get installs those of PACKAGES not installed yet.
 define install_missing
@@ -24,6 +27,28 @@ deps:
 
 package-deps: deps
 	$(call install_missing,$(PACKAGE_TOOLS))
+
+# Node and npm may come from elsewhere than Debian (a newer nodejs bundles its own npm), so the
+# commands are what count, not the package names.
+web-deps:
+	@missing=$$(for p in $(WEB_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done; \
+		command -v node >/dev/null || echo nodejs; command -v npm >/dev/null || echo npm); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing missing packages:" $$missing; \
+		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	fi
+
+# build-web/ holds index.html, craterduel.js and craterduel.wasm: serve it from any static web server.
+# Debian's emscripten needs Debian's node modules for its JS optimizer.
+web: deps web-deps
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DBUILD_TESTING=OFF -DCRATERDUEL_WERROR=ON
+	NODE_PATH=/usr/share/nodejs cmake --build build-web
+
+# The page in a headless chromium, driven by puppeteer-core (pinned in package.json; no lockfile).
+web-test: web
+	npm install --no-package-lock --no-audit --no-fund
+	node --test tests/web/*.test.mjs
 
 build: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -44,6 +69,7 @@ test: package-deps format-check
 	cd build-fuzz && ctest --output-on-failure
 	$(MAKE) package
 	tests/package/package_test.sh build-package/*.deb
+	$(MAKE) web-test
 
 # A million checked frames of random duels in the sanitizer test build (about half an hour).
 soak: deps
@@ -94,4 +120,4 @@ package: package-deps
 	@ls build-package/*.deb
 
 clean:
-	rm -rf build build-test build-bench build-fuzz build-package
+	rm -rf build build-test build-bench build-fuzz build-package build-web node_modules
