@@ -2,6 +2,7 @@
 # game, the web page and the fuzzer all build it, from this one list.
 set(CRATERDUEL_CORE_SOURCES
   src/platform/canvas.cpp
+  src/platform/canvas_image.cpp
   src/platform/clock.cpp
   src/platform/console.cpp
   src/platform/convert.cpp
