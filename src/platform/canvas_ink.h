@@ -72,7 +72,8 @@ inline void paintRun(Pixel* from, Pixel* to, int r, int g, int b, float a, Blend
 #define CRATERDUEL_WIDE
 #endif
 
-// h rows of w pixels, `stride` pixels apart.
-void fillBlock(Pixel* dst, std::size_t stride, std::size_t w, int h, Pixel colour);
+// h rows of w pixels, `stride` pixels apart. The declaration carries the clones too, or clang's
+// callers in other files would look for a single version.
+CRATERDUEL_WIDE void fillBlock(Pixel* dst, std::size_t stride, std::size_t w, int h, Pixel colour);
 
 }  // namespace platform::ink
