@@ -4,18 +4,26 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "platform/x11_focus.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
-struct _XDisplay;
-union _XEvent;
 
 namespace platform {
 
+// How a full screen reaches the display. The game always chooses for itself; the benchmarks
+// force each way to weigh them against each other.
+enum class FullScreenPath {
+    chosen,         // a GL renderer where the X server offers a GPU, else the window surface
+    renderer,       // a renderer that asks for the retrace, and a streaming texture
+    windowSurface,  // the window's own pixels, as a window is shown: no GL at all
+};
+
 class SdlSystem final : public System {
 public:
-    SdlSystem() = default;
+    // A console reader that goes away (`craterduel | head`) only loses the lines after it.
+    explicit SdlSystem(FullScreenPath path = FullScreenPath::chosen);
     ~SdlSystem() override;
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;
@@ -42,21 +50,21 @@ public:
 private:
     std::string openWindow(int width, int height);
     std::string openFullScreen(int width, int height);
+    std::string openRenderer(int width, int height);
+    std::string showSurface();
     bool fullScreenLost() const;
-    void watchFocus();
     std::vector<int> keysDownNow() const;
-    void handleX11Event(const _XEvent& event, Input& input);
 
+    FullScreenPath path_;
     bool sdlStarted_ = false;
     bool fullScreen_ = false;
-    bool vsync_ = false;
+    bool retraceTrusted_ = false;
     int width_ = 0;
     int height_ = 0;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
-    _XDisplay* x11Display_ = nullptr;  // set when SDL runs on X11
-    bool focusCameIn_ = false;         // the next keymap from X is the one at a focus-in
+    X11FocusWatch focus_;  // attached when SDL runs on X11
 };
 
 }  // namespace platform
