@@ -53,13 +53,15 @@ fuzz: deps
 	./build-fuzz/startup_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ build-fuzz/corpus fuzz/corpus
 
 # Speed figures (Release): frame cost against a plain fill, pacing and whole-process figures in a
-# real window under a private Xvfb. About a minute.
+# real window under a private Xvfb, then full screen against a window on Xorg's dummy driver (as
+# root). About four minutes.
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCRATERDUEL_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build build-bench
 	build-bench/bench/frame_bench
 	bench/pacing.sh build-bench
 	bench/process_figures.sh build-bench
+	bench/full_screen.sh build-bench
 
 clean:
 	rm -rf build build-test build-bench build-fuzz

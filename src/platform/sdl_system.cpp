@@ -208,6 +208,9 @@ std::string SdlSystem::openRenderer(int width, int height) {
         times.push_back(preciseNowMs());
     }
     retraceTrusted_ = claimed && presentsFollowRetrace(times);
+    // Paced in software, a present that also sleeps for its own idea of a frame would make two
+    // waits of every frame.
+    if (claimed && !retraceTrusted_) SDL_RenderSetVSync(renderer_, 0);
     return {};
 }
 

@@ -15,11 +15,11 @@ inline constexpr const char* kDesktopMode = "1280x1024";
 struct StartedServer {
     std::string name;  // ":N"
     pid_t pid = -1;
-    std::string folder;  // its configuration and log
+    std::string folder;  // its log
 };
 
 // Starts Xorg on the first free display from :200 (clear of the Xvfb range) with its own
-// configuration and log in a fresh folder under /tmp. Xorg must run as root: the caller checks.
+// log in a fresh folder under /tmp. Xorg must run as root: the caller checks.
 // Throws std::runtime_error when the server is missing or none comes up.
 StartedServer startXorg();
 
