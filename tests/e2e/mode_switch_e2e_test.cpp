@@ -136,6 +136,11 @@ TEST_F(ModeSwitch, AnotherWindowTakingTheFocusGivesTheDesktopBackUntilTheGameRet
     ASSERT_TRUE(term) << "no xterm";
     activate(*term);
     EXPECT_EQ(waitForMode(kDesktopMode), kDesktopMode) << "the desktop stayed in the game's mode";
+    // The game steps aside (it is minimized); asked back before that is done, it would be
+    // minimized again after coming back.
+    const auto end = Clock::now() + kWindowDeadline;
+    while (x_->isViewable(*win) && Clock::now() < end) std::this_thread::sleep_for(milliseconds(20));
+    ASSERT_FALSE(x_->isViewable(*win)) << "the game's window stayed on the screen";
 
     activate(*win);
     EXPECT_EQ(waitForMode("800x600"), "800x600") << "the game came back without its mode";
