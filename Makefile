@@ -2,7 +2,8 @@
 # whatever Debian packages are missing first.
 
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev libxrandr-dev
+            libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev \
+            libxrandr-dev
 # A headless X server that really switches modes, for the full-screen tests and figures. Their
 # recommendations (input drivers, a display manager's pieces) are not needed.
 XORG_PACKAGES := xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils openbox
@@ -10,7 +11,9 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: run test build deps clean bench soak fuzz
 
-missing = $$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done)
+# The packages of list $(1) that are not installed yet.
+missing = $$(for p in $(1); do \
+	dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done)
 
 deps:
 	@set -e; missing="$(call missing,$(PACKAGES))"; xorg="$(call missing,$(XORG_PACKAGES))"; \

@@ -7,8 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
 frames=${2:-1200}
-[ -x "$build/bench/pacing" ] || { echo "no $build/bench/pacing: build with -DCRATERDUEL_BENCH=ON" >&2; exit 1; }
-echo "full screen against a window, $frames frames each; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+[ -x "$build/bench/pacing" ] || {
+    echo "no $build/bench/pacing: build with -DCRATERDUEL_BENCH=ON" >&2
+    exit 1
+}
+echo "full screen against a window, $frames frames each; load average before:" "$(cut -d' ' -f1-3 /proc/loadavg)"
 for size in "800 600" "1920 1080"; do
     for how in "" --full-screen --full-screen=renderer; do
         # shellcheck disable=SC2086

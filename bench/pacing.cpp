@@ -1,4 +1,4 @@
-// pacing.cpp -- a running game in a real window or full screen: when each frame reached the screen, at what CPU
+// pacing.cpp -- a running game in a window or full screen: when each frame reached the screen, at what CPU
 //   pacing [width height [frames]] [--control] [--full-screen[=renderer|surface]]
 // Needs DISPLAY (bench/pacing.sh and bench/full_screen.sh start private X servers). --control first
 // times bare sleeps for as many frames, to show what the machine itself adds. --full-screen opens
@@ -94,7 +94,8 @@ void wakeUpControl(int frames) {
 double cpuSeconds() {
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
 }
 
 double cpuSeconds(const char* pid) {
@@ -123,8 +124,13 @@ int main(int argc, char** argv) {
             control = true;
         } else if (arg.rfind("--full-screen", 0) == 0) {
             fullScreen = true;
-            if (arg == "--full-screen=renderer") path = platform::FullScreenPath::renderer, pathName = "renderer forced";
-            if (arg == "--full-screen=surface") path = platform::FullScreenPath::windowSurface, pathName = "window surface forced";
+            if (arg == "--full-screen=renderer") {
+                path = platform::FullScreenPath::renderer;
+                pathName = "renderer forced";
+            } else if (arg == "--full-screen=surface") {
+                path = platform::FullScreenPath::windowSurface;
+                pathName = "window surface forced";
+            }
         } else {
             numbers.push_back(arg);
         }
@@ -140,8 +146,8 @@ int main(int argc, char** argv) {
     shell::Game game(sys);
     game.random.seed(7);
     // The same order as start-up: display, schedule, input, set-up.
-    if (const std::string problem = shell::openDisplay(game, shell::Answers{width, height, fullScreen ? 1 : 0});
-        !problem.empty())
+    const shell::Answers answers{width, height, fullScreen ? 1 : 0};
+    if (const std::string problem = shell::openDisplay(game, answers); !problem.empty())
         return std::fprintf(stderr, "pacing: %s", problem.c_str()), 1;
     if (fullScreen) sys.movePointer(width / 2, height / 2);
     const std::uint32_t startMs = sys.nowMs();

@@ -15,7 +15,11 @@ xorg=$!
 wm=
 trap 'kill $wm "$xorg" 2>/dev/null || true; wait $wm "$xorg" 2>/dev/null || true; rm -rf "$log"' EXIT
 for _ in $(seq 200); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.05; done
-xdpyinfo -display ":$n" >/dev/null 2>&1 || { echo "xorg_run.sh: Xorg :$n did not start; see $log" >&2; trap - EXIT; exit 1; }
+if ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
+    echo "xorg_run.sh: Xorg :$n did not start; see $log" >&2
+    trap - EXIT
+    exit 1
+fi
 DISPLAY=":$n" openbox >/dev/null 2>&1 &
 wm=$!
 sleep 0.5

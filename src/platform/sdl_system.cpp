@@ -170,7 +170,8 @@ std::string SdlSystem::openFullScreen(int width, int height) {
     // window where it was made, and anywhere else part of the arena would be off the screen.
     SDL_Rect screen{};
     if (SDL_GetDisplayBounds(0, &screen) != 0) return sdlError("no screen");
-    window_ = SDL_CreateWindow("", screen.x, screen.y, width, height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN);
+    const Uint32 flags = SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN;
+    window_ = SDL_CreateWindow("", screen.x, screen.y, width, height, flags);
     if (!window_) return sdlError("no full-screen window");
     if (SDL_SetWindowDisplayMode(window_, &mode) != 0) return sdlError("cannot set the mode");
     SDL_ShowWindow(window_);
@@ -197,7 +198,8 @@ std::string SdlSystem::openRenderer(int width, int height) {
     if (!texture_) return sdlError("no texture");
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RendererInfo info{};
-    const bool claimed = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    const bool claimed =
+        SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     // A driver may say it waits for the retrace and sleep a fixed time instead, or not wait at
     // all; only presents measured one retrace apart are trusted to pace the game.
     std::vector<double> times;

@@ -34,7 +34,8 @@ GameProcess::GameProcess(const std::string& display, std::string_view answers, b
   SpawnRequest request;
   request.argv = {CRATERDUEL_BIN};
   // Only the private server counts, whatever the caller's session has set.
-  std::map<std::string, std::string> env{{"DISPLAY", display}, {"SDL_VIDEODRIVER", ""}, {"WAYLAND_DISPLAY", ""}};
+  std::map<std::string, std::string> env{
+      {"DISPLAY", display}, {"SDL_VIDEODRIVER", ""}, {"WAYLAND_DISPLAY", ""}};
   for (const auto& [name, value] : launch.env) env[name] = value;
   request.env = environmentWith(env);
   request.ignoredSignals = launch.ignoredSignals;

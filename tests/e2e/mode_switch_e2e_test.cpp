@@ -67,8 +67,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, FullScreenMode,
                                            Screen{640, 480, false}, Screen{1920, 1080, false},
                                            Screen{800, 600, true}, Screen{1920, 1080, true}),
                          [](const auto& info) {
-                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) +
-                                    (info.param.windowManager ? "UnderOpenbox" : "Alone");
+                             const Screen& s = info.param;
+                             return std::to_string(s.width) + "x" + std::to_string(s.height) +
+                                    (s.windowManager ? "UnderOpenbox" : "Alone");
                          });
 
 // ---------------------------------------------------------------------------
@@ -121,7 +122,8 @@ TEST_F(ModeSwitch, AModeTheScreenLacksFailsInOneLineAndLeavesTheDesktopAlone) {
     EXPECT_EQ(mode(), kDesktopMode);
     const std::string err = game_->err();
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "stderr: \"" << err << "\"";
-    EXPECT_EQ(err.rfind("craterduel: cannot open a 1000x700 full screen: ", 0), 0u) << "stderr: \"" << err << "\"";
+    EXPECT_EQ(err.rfind("craterduel: cannot open a 1000x700 full screen: ", 0), 0u)
+        << "stderr: \"" << err << "\"";
     EXPECT_EQ(game_->out(), kPrompts);
     EXPECT_TRUE(x_->takeMappedWindows().empty()) << "a window was opened";
 }

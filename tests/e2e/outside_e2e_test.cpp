@@ -48,7 +48,8 @@ TEST_P(NoDisplay, EndsAtOnceWithOneLineAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Starts, NoDisplay,
-    ::testing::Values(Nowhere{"DisplayUnsetWindow", "", {}, "0"}, Nowhere{"DisplayUnsetFullScreen", "", {}, "1"},
+    ::testing::Values(Nowhere{"DisplayUnsetWindow", "", {}, "0"},
+                      Nowhere{"DisplayUnsetFullScreen", "", {}, "1"},
                       Nowhere{"NoServerThereWindow", ":119", {}, "0"},
                       Nowhere{"NoServerThereFullScreen", ":119", {}, "1"},
                       Nowhere{"OffscreenDriver", ":119", {{"SDL_VIDEODRIVER", "offscreen"}}, "0"},

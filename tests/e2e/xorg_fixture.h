@@ -19,7 +19,8 @@ class XorgFixture : public GameFixture {
 protected:
     void SetUp() override {
         // Xorg opens the console's devices, which only root may; CI runs as root.
-        if (geteuid() != 0) GTEST_SKIP() << "Xorg with the dummy video driver needs root; run as root to test it";
+        if (geteuid() != 0)
+            GTEST_SKIP() << "Xorg with the dummy video driver needs root; run as root to test it";
     }
 
     ~XorgFixture() override {
