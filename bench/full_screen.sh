@@ -11,7 +11,8 @@ frames=${2:-1200}
     echo "no $build/bench/pacing: build with -DCRATERDUEL_BENCH=ON" >&2
     exit 1
 }
-echo "full screen against a window, $frames frames each; load average before:" "$(cut -d' ' -f1-3 /proc/loadavg)"
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+echo "full screen against a window, $frames frames each; load average before: $load"
 for size in "800 600" "1920 1080"; do
     for how in "" --full-screen --full-screen=renderer; do
         # shellcheck disable=SC2086

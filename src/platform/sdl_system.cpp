@@ -109,7 +109,10 @@ std::string SdlSystem::openDisplay(int width, int height, bool fullScreen) {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // The window surface is written straight from the back buffer; no GL context is needed.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (!startVideo()) return noDisplayProblem();
+    if (!startVideo()) {
+        SDL_Quit();  // whatever the attempts started on the way
+        return noDisplayProblem();
+    }
     sdlStarted_ = true;
     if (showsNothing(SDL_GetCurrentVideoDriver())) {
         closeDisplay();

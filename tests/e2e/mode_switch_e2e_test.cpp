@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "arena_view.h"
 #include "xorg_fixture.h"
 
 namespace e2e {
@@ -21,6 +22,23 @@ std::string grid(int width, int height) {
 
 std::string answers(int width, int height) {
     return std::to_string(width) + "\n" + std::to_string(height) + "\n1\n";
+}
+
+// Polls until both fighters are drawn where they start; says where they were seen otherwise.
+::testing::AssertionResult showsBothFighters(XServer& x, Window win, int width, int height) {
+    const Point red{width - 80, height / 2}, cyan{80, height / 2};
+    std::optional<Point> seenRed, seenCyan;
+    auto img = x.waitForPixels(
+        win,
+        [&](const Image& i) {
+            seenRed = findCross(i, kRed);
+            seenCyan = findCross(i, kCyan);
+            return seenRed == red && seenCyan == cyan;
+        },
+        kWindowDeadline);
+    if (img) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "red at " << (seenRed ? describe(*seenRed) : "nowhere")
+                                         << ", cyan at " << (seenCyan ? describe(*seenCyan) : "nowhere");
 }
 
 // ---------------------------------------------------------------------------
@@ -54,6 +72,7 @@ TEST_P(FullScreenMode, CoversTheScreenInExactlyThatModeAndGivesItBack) {
     while (!(x_->pointer() == centre) && Clock::now() < end) std::this_thread::sleep_for(milliseconds(10));
     EXPECT_EQ(describe(x_->pointer()), describe(centre));
     ASSERT_TRUE(game_->waitForOut(grid(s.width, s.height), kWindowDeadline)) << game_->out();
+    EXPECT_TRUE(showsBothFighters(*x_, *win, s.width, s.height));
 
     pressEscape();
     EXPECT_TRUE(exitsWith(*game_, 0));
@@ -148,6 +167,7 @@ TEST_F(ModeSwitch, AnotherWindowTakingTheFocusGivesTheDesktopBackUntilTheGameRet
     EXPECT_EQ(waitForMode("800x600"), "800x600") << "the game came back without its mode";
     ASSERT_TRUE(focusGame(*win));
     EXPECT_EQ(describe(x_->clientRect(*win)), describe(Rect{0, 0, 800, 600}));
+    EXPECT_TRUE(showsBothFighters(*x_, *win, 800, 600)) << "the arena was not drawn again";
     pressEscape();
     EXPECT_TRUE(exitsWith(*game_, 0));
     EXPECT_EQ(mode(), kDesktopMode);

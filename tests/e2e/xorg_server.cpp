@@ -32,7 +32,8 @@ std::string makeFolder() {
 }  // namespace
 
 StartedServer startXorg() {
-    if (access(kXorg, X_OK) != 0) throw std::runtime_error(std::string("no ") + kXorg + " (xserver-xorg-core)");
+    if (access(kXorg, X_OK) != 0)
+        throw std::runtime_error(std::string("no ") + kXorg + " (xserver-xorg-core)");
     const std::string dir = makeFolder();
     for (int n = 200; n < 300; ++n) {
         if (displayLooksTaken(n)) continue;
