@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -28,7 +29,12 @@ protected:
         // The game first, then the server; the log stays where a failed test can be looked into.
         game_.reset();
         x_.reset();
-        if (!folder_.empty() && !HasFailure()) std::filesystem::remove_all(folder_);
+        if (folder_.empty()) return;
+        if (HasFailure()) {
+            std::cerr << "Xorg's log is kept in " << folder_ << "\n";
+        } else {
+            std::filesystem::remove_all(folder_);
+        }
     }
 
     // Starts the server at its desktop mode and, if asked, openbox on it.
