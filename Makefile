@@ -3,7 +3,10 @@
 
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libgtest-dev libgmock-dev \
             libbenchmark-dev xvfb xauth x11-utils xterm xdotool imagemagick libx11-dev libxtst-dev \
-            clang-format clang-tidy
+            libxrandr-dev clang-format clang-tidy
+# A headless X server that really switches modes, for the full-screen tests and figures. Their
+# recommendations (input drivers, a display manager's pieces) are not needed.
+XORG_PACKAGES := xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils openbox
 # What `make package` needs on top: the package tools and the checkers its tests run.
 PACKAGE_TOOLS := dpkg-dev lintian desktop-file-utils appstream groff-base man-db
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -13,17 +16,18 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # The web page build and its browser tests.
 WEB_PACKAGES := emscripten chromium
 
-# $(call install_missing,PACKAGES): apt-get installs those of PACKAGES not installed yet.
+# $(call install_missing,PACKAGES[,APT OPTIONS]): apt-get installs those of PACKAGES not installed yet.
 define install_missing
 	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing missing packages:" $$missing; \
-		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $(2) $$missing; \
 	fi
 endef
 
 deps:
 	$(call install_missing,$(PACKAGES))
+	$(call install_missing,$(XORG_PACKAGES),--no-install-recommends)
 
 package-deps: deps
 	$(call install_missing,$(PACKAGE_TOOLS))
@@ -85,13 +89,15 @@ fuzz: deps
 	./build-fuzz/startup_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ build-fuzz/corpus fuzz/corpus
 
 # Speed figures (Release): frame cost against a plain fill, pacing and whole-process figures in a
-# real window under a private Xvfb. About a minute.
+# real window under a private Xvfb, then full screen against a window on Xorg's dummy driver (as
+# root). About four minutes.
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCRATERDUEL_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build build-bench
 	build-bench/bench/frame_bench
 	bench/pacing.sh build-bench
 	bench/process_figures.sh build-bench
+	bench/full_screen.sh build-bench
 
 # One code style for every C++ file, as .clang-format says.
 FORMAT_FILES = $$(find src tests bench fuzz -name '*.cpp' -o -name '*.h')

@@ -1,7 +1,10 @@
-// pacing.cpp -- a running game in a real window for 600 frames: when each frame reached the screen
-//   pacing [width height [frames [--control]]]   (needs DISPLAY; bench/pacing.sh starts a private X server)
-// --control first times bare sleeps for as many frames, to show what the machine itself adds.
+// pacing.cpp -- a running game in a window or full screen: when each frame reached the screen, at what CPU
+//   pacing [width height [frames]] [--control] [--full-screen[=renderer|surface]]
+// Needs DISPLAY (bench/pacing.sh and bench/full_screen.sh start private X servers). --control first
+// times bare sleeps for as many frames, to show what the machine itself adds. --full-screen opens
+// the full screen the way the game chooses, or forces one of the two ways it can be shown.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,22 +90,66 @@ void wakeUpControl(int frames) {
                 frames, percentile(late, 0.5), percentile(late, 0.99), *std::max_element(late.begin(), late.end()));
 }
 
+// User plus system CPU time, in seconds: of this process, or of another one by its id.
+double cpuSeconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+double cpuSeconds(const char* pid) {
+    std::ifstream in(std::string("/proc/") + pid + "/stat");
+    std::string line;
+    std::getline(in, line);
+    if (line.empty()) return 0;
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string skip;
+    for (int field = 3; field < 14; ++field) fields >> skip;
+    unsigned long long user = 0, system = 0;
+    fields >> user >> system;
+    return double(user + system) / double(sysconf(_SC_CLK_TCK));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int width = argc > 2 ? std::atoi(argv[1]) : 800;
-    const int height = argc > 2 ? std::atoi(argv[2]) : 600;
-    const int frames = argc > 3 ? std::atoi(argv[3]) : 600;
+    std::vector<std::string> numbers;
+    bool control = false, fullScreen = false;
+    auto path = platform::FullScreenPath::chosen;
+    const char* pathName = "as the game chooses";
+    for (int n = 1; n < argc; ++n) {
+        const std::string arg = argv[n];
+        if (arg == "--control") {
+            control = true;
+        } else if (arg.rfind("--full-screen", 0) == 0) {
+            fullScreen = true;
+            if (arg == "--full-screen=renderer") {
+                path = platform::FullScreenPath::renderer;
+                pathName = "renderer forced";
+            } else if (arg == "--full-screen=surface") {
+                path = platform::FullScreenPath::windowSurface;
+                pathName = "window surface forced";
+            }
+        } else {
+            numbers.push_back(arg);
+        }
+    }
+    const int width = numbers.size() > 1 ? std::atoi(numbers[0].c_str()) : 800;
+    const int height = numbers.size() > 1 ? std::atoi(numbers[1].c_str()) : 600;
+    const int frames = numbers.size() > 2 ? std::atoi(numbers[2].c_str()) : 600;
     if (frames < 2) return std::fprintf(stderr, "pacing: at least 2 frames\n"), 2;
-    if (argc > 4 && std::string(argv[4]) == "--control") wakeUpControl(frames);
+    if (control) wakeUpControl(frames);
 
-    platform::SdlSystem real;
+    platform::SdlSystem real(path);
     TimedPresent sys(real);
     shell::Game game(sys);
     game.random.seed(7);
     // The same order as start-up: display, schedule, input, set-up.
-    if (const std::string problem = shell::openDisplay(game, shell::Answers{width, height, 0}); !problem.empty())
+    const shell::Answers answers{width, height, fullScreen ? 1 : 0};
+    if (const std::string problem = shell::openDisplay(game, answers); !problem.empty())
         return std::fprintf(stderr, "pacing: %s", problem.c_str()), 1;
+    if (fullScreen) sys.movePointer(width / 2, height / 2);
     const std::uint32_t startMs = sys.nowMs();
     game.pacer.start(startMs);
     // The schedule's start on this clock: the millisecond the game read, which is the steady
@@ -131,13 +179,19 @@ int main(int argc, char** argv) {
     sys.presentMs.reserve(std::size_t(frames));
     shown.push_back(start);
     const std::uint64_t allocationsBefore = bench::allocationsSoFar();
+    const char* serverPid = std::getenv("XSERVER_PID");
+    const double cpuBefore = cpuSeconds(), serverCpuBefore = serverPid ? cpuSeconds(serverPid) : 0;
+    int retracePaced = 0;
     for (int k = 0; k < frames; ++k) {
         if (game.input.keyHits(platform::vk::escape) > 0 || sys.stopSignal()) break;
         for (std::size_t n = game.bulletList.size(); n < shots.size(); ++n) game.bulletList.push_back(shots[n]);
         shell::runFrame(game);
+        if (sys.presentWaitsForRetrace()) ++retracePaced;
         shell::presentFrame(game);
         shown.push_back(Clock::now());
     }
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double serverCpu = serverPid ? cpuSeconds(serverPid) - serverCpuBefore : 0;
     const std::uint64_t allocations = bench::allocationsSoFar() - allocationsBefore;
     sys.closeDisplay();
 
@@ -151,8 +205,14 @@ int main(int argc, char** argv) {
     double sum = 0;
     for (std::size_t k = 1; k < intervals.size(); ++k) sum += intervals[k];
     const double mean = sum / double(intervals.size() - 1);
-    std::printf("pacing %dx%d, %zu frames presented by platform::SdlSystem (%s)\n", width, height,
-                intervals.size(), std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "no DISPLAY");
+    std::printf("pacing %dx%d %s, %zu frames presented by platform::SdlSystem (%s)\n", width, height,
+                fullScreen ? (std::string("full screen, ") + pathName).c_str() : "window", intervals.size(),
+                std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "no DISPLAY");
+    const double seconds = ms(shown.back() - shown.front()) / 1000.0;
+    std::printf("  frames per second    %.3f over %.1f s (60.000 wanted); %d frames paced by the retrace\n",
+                double(intervals.size()) / seconds, seconds, retracePaced);
+    std::printf("  CPU, game process    %.1f%% of a core\n", 100.0 * cpu / seconds);
+    if (serverPid) std::printf("  CPU, X server        %.1f%% of a core\n", 100.0 * serverCpu / seconds);
     std::printf("  mean interval        %.3f ms (16.667 wanted; the first, which holds the set-up, left out)\n", mean);
     std::printf("  interval off 16/17/17: p50 %.3f  p99 %.3f  max %.3f ms\n", percentile(offBeat, 0.5),
                 percentile(offBeat, 0.99), *std::max_element(offBeat.begin(), offBeat.end()));

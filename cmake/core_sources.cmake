@@ -9,6 +9,7 @@ set(CRATERDUEL_CORE_SOURCES
   src/platform/font.cpp
   src/platform/input.cpp
   src/platform/random.cpp
+  src/platform/retrace.cpp
   src/platform/rect_list.cpp
   src/arena/grid.cpp
   src/arena/layer.cpp

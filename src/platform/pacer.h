@@ -12,6 +12,14 @@ public:
         accumulator_ = 0;
     }
 
+    // Told every frame whether the display's retrace paces it. When that changes either way
+    // the schedule restarts at nowMs: after a long stretch paced by the retrace the old schedule
+    // is far behind, or, once the clock has wrapped past half its range, seemingly far ahead.
+    void followRetrace(bool retrace, std::uint32_t nowMs) {
+        if (retrace != retrace_) start(nowMs);
+        retrace_ = retrace;
+    }
+
     // Advances the schedule by one frame and says how long to sleep from nowMs to reach it.
     // A frame that is already late moves the schedule to now instead: lost time is forgiven,
     // never caught up with a burst of short frames.
@@ -33,6 +41,7 @@ public:
 private:
     std::uint32_t scheduled_ = 0;
     int accumulator_ = 0;
+    bool retrace_ = false;
 };
 
 }  // namespace platform

@@ -1,120 +1,28 @@
-// sdl_system.cpp -- the one file that knows SDL: window or full screen, events, presenting
+// sdl_system.cpp -- the SDL backend: choosing a real display, window or full screen, events, presenting
 #include "platform/sdl_system.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <X11/XKBlib.h>
-#include <X11/keysym.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <chrono>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/input.h"
+#include "platform/retrace.h"
+#include "platform/sdl_keys.h"
+#include "platform/stop_signals.h"
 
 namespace platform {
 
 namespace {
-
-// A signal handler can reach nothing but a global; this one flag is the exception.
-volatile std::sig_atomic_t pendingSignal = 0;
-
-void onStopSignal(int signal) { pendingSignal = signal; }
-
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-// SDL key codes follow the keyboard layout, as virtual keys do.
-int virtualKey(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 97 + (key - SDLK_KP_1);
-    switch (key) {
-        case SDLK_BACKSPACE: return 8;
-        case SDLK_TAB: return 9;
-        case SDLK_RETURN: return 13;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-        case SDLK_LALT: case SDLK_RALT: return 18;
-        case SDLK_PAUSE: return 19;
-        case SDLK_CAPSLOCK: return 20;
-        case SDLK_ESCAPE: return vk::escape;
-        case SDLK_SPACE: return 32;
-        case SDLK_PAGEUP: return 33;
-        case SDLK_PAGEDOWN: return 34;
-        case SDLK_END: return 35;
-        case SDLK_HOME: return 36;
-        case SDLK_LEFT: return vk::left;
-        case SDLK_UP: return vk::up;
-        case SDLK_RIGHT: return vk::right;
-        case SDLK_DOWN: return vk::down;
-        case SDLK_INSERT: return 45;
-        case SDLK_DELETE: return 46;
-        case SDLK_KP_0: return 96;
-        default: return -1;
-    }
-}
-
-int mouseButton(Uint8 sdlButton) {
-    switch (sdlButton) {
-        case SDL_BUTTON_LEFT: return mouseLeft;
-        case SDL_BUTTON_RIGHT: return mouseRight;
-        case SDL_BUTTON_MIDDLE: return mouseMiddle;
-        default: return -1;
-    }
-}
-
-int virtualKeyFromKeysym(KeySym sym) {
-    // Printable keysyms are the same numbers as SDL's key codes (lower-case letters).
-    if (sym >= 0x20 && sym <= 0x7E) return virtualKey(SDL_Keycode(sym));
-    if (sym >= XK_F1 && sym <= XK_F12) return virtualKey(SDL_Keycode(SDLK_F1 + int(sym - XK_F1)));
-    if (sym >= XK_KP_0 && sym <= XK_KP_9) return sym == XK_KP_0 ? 96 : virtualKey(SDL_Keycode(SDLK_KP_1 + int(sym - XK_KP_1)));
-    static const struct {
-        KeySym sym;
-        SDL_Keycode key;
-    } named[] = {{XK_Escape, SDLK_ESCAPE},     {XK_BackSpace, SDLK_BACKSPACE}, {XK_Tab, SDLK_TAB},
-                 {XK_Return, SDLK_RETURN},     {XK_Shift_L, SDLK_LSHIFT},      {XK_Shift_R, SDLK_RSHIFT},
-                 {XK_Control_L, SDLK_LCTRL},   {XK_Control_R, SDLK_RCTRL},     {XK_Alt_L, SDLK_LALT},
-                 {XK_Alt_R, SDLK_RALT},        {XK_Pause, SDLK_PAUSE},         {XK_Caps_Lock, SDLK_CAPSLOCK},
-                 {XK_Prior, SDLK_PAGEUP},      {XK_Next, SDLK_PAGEDOWN},       {XK_End, SDLK_END},
-                 {XK_Home, SDLK_HOME},         {XK_Left, SDLK_LEFT},           {XK_Up, SDLK_UP},
-                 {XK_Right, SDLK_RIGHT},       {XK_Down, SDLK_DOWN},           {XK_Insert, SDLK_INSERT},
-                 {XK_Delete, SDLK_DELETE}};
-    for (const auto& n : named)
-        if (n.sym == sym) return virtualKey(n.key);
-    return -1;
-}
-
-// X reports held keys as a 256-bit vector indexed by key code.
-std::vector<int> keysInVector(Display* display, const char* bits) {
-    std::vector<int> keys;
-    for (int code = 8; code < 256; ++code)
-        if (bits[code / 8] & (1 << (code % 8)))
-            keys.push_back(virtualKeyFromKeysym(XkbKeycodeToKeysym(display, KeyCode(code), 0, 0)));
-    return keys;
-}
-
-// The keys SDL believes are down, for video drivers other than X11.
-std::vector<int> keysSdlHolds() {
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    std::vector<int> keys;
-    for (int code = 0; code < count; ++code)
-        if (state[code]) keys.push_back(virtualKey(SDL_GetKeyFromScancode(SDL_Scancode(code))));
-    return keys;
-}
 
 // After these the window system may show, or hold, less than the last frame: uncovered, mapped
 // again, restored from an icon, resized, or given back the focus (a full screen regained).
@@ -134,6 +42,46 @@ bool losesPicture(Uint8 windowEvent) {
 
 std::string sdlError(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
 
+// SDL falls back to these when nothing real answers; a game there runs unseen and cannot be
+// reached by Escape.
+bool showsNothing(const char* driver) {
+    for (const char* name : {"offscreen", "dummy", "evdev"})
+        if (SDL_strcasecmp(driver, name) == 0) return true;
+    return false;
+}
+
+// The first video driver that reaches a real display. A driver named in SDL_VIDEODRIVER is the
+// only one tried. Wayland's client library complains on stderr when it has no runtime folder to
+// look in, so without one it is not asked.
+bool startVideo() {
+    std::vector<const char*> candidates;
+    if (const char* asked = SDL_getenv("SDL_VIDEODRIVER"); asked && *asked) {
+        candidates.push_back(asked);
+    } else {
+        const char* runtime = SDL_getenv("XDG_RUNTIME_DIR");
+        for (int n = 0; n < SDL_GetNumVideoDrivers(); ++n) {
+            const char* driver = SDL_GetVideoDriver(n);
+            if (showsNothing(driver)) continue;
+            if (SDL_strcasecmp(driver, "wayland") == 0 && !(runtime && *runtime)) continue;
+            candidates.push_back(driver);
+        }
+    }
+    for (const char* driver : candidates) {
+        if (showsNothing(driver)) continue;
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    }
+    return false;
+}
+
+std::string noDisplayProblem() {
+    if (const char* asked = SDL_getenv("SDL_VIDEODRIVER"); asked && *asked)
+        return std::string("no display to open on (SDL_VIDEODRIVER is \"") + asked + "\")";
+    const char* display = SDL_getenv("DISPLAY");
+    return std::string("no display to open on (DISPLAY is ") +
+           (display && *display ? std::string("\"") + display + "\", with no X server there)" : "unset)");
+}
+
 // A fresh window surface is megabytes of untouched memory, and in a virtual machine touching it
 // one page fault at a time costs tens of milliseconds at start-up; one request for all the pages
 // costs a few. Only a hint: a kernel without it simply faults them in as before.
@@ -149,9 +97,15 @@ void populate(void* memory, std::size_t bytes) {
 #endif
 }
 
+double preciseNowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
-SdlSystem::SdlSystem() = default;  // here, where SDL_Rect is complete
+SdlSystem::SdlSystem(FullScreenPath path) : path_(path) { ignoreBrokenPipe(); }
+
 SdlSystem::~SdlSystem() { closeDisplay(); }
 
 void SdlSystem::prompt(std::string_view text) { writeFlushed(stdout, text); }
@@ -173,8 +127,15 @@ std::string SdlSystem::openDisplay(int width, int height, bool fullScreen) {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // The window surface is written straight from the back buffer; no GL context is needed.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return sdlError("no video");
+    if (!startVideo()) {
+        SDL_Quit();  // whatever the attempts started on the way
+        return noDisplayProblem();
+    }
     sdlStarted_ = true;
+    if (showsNothing(SDL_GetCurrentVideoDriver())) {
+        closeDisplay();
+        return noDisplayProblem();
+    }
     catchStopSignals();
 
     fullScreen_ = fullScreen;
@@ -193,7 +154,11 @@ std::string SdlSystem::openWindow(int width, int height) {
     window_ = SDL_CreateWindow("", left, top, width, height, SDL_WINDOW_SHOWN);
     if (!window_) return sdlError("no window");
     SDL_GetWindowSize(window_, &width_, &height_);
-    watchFocus();
+    focus_.attach(window_);
+    return showSurface();
+}
+
+std::string SdlSystem::showSurface() {
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface) return sdlError("no window surface");
     populate(surface->pixels, std::size_t(surface->pitch) * std::size_t(surface->h));
@@ -223,62 +188,58 @@ std::string SdlSystem::openFullScreen(int width, int height) {
                " mode at 32-bit colour and 60 Hz (its desktop mode is " + got + ")";
     }
 
-    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                               SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN);
+    // Made at the screen's origin: with no window manager to move it, SDL leaves a full-screen
+    // window where it was made, and anywhere else part of the arena would be off the screen.
+    SDL_Rect screen{};
+    if (SDL_GetDisplayBounds(0, &screen) != 0) return sdlError("no screen");
+    const Uint32 flags = SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN;
+    window_ = SDL_CreateWindow("", screen.x, screen.y, width, height, flags);
     if (!window_) return sdlError("no full-screen window");
     if (SDL_SetWindowDisplayMode(window_, &mode) != 0) return sdlError("cannot set the mode");
     SDL_ShowWindow(window_);
     SDL_DisplayMode got{};
     if (SDL_GetWindowDisplayMode(window_, &got) != 0 || got.w != width || got.h != height)
         return "the screen did not switch to " + std::to_string(width) + "x" + std::to_string(height);
-
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer_) return sdlError("no renderer");
-    SDL_RendererInfo info{};
-    vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-    watchFocus();
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!texture_) return sdlError("no texture");
     width_ = width;
     height_ = height;
+
+    // A GPU behind the X server gives a real retrace to wait for. Without one, GL is drawn in
+    // software at several times the cost of a window, waits for no retrace, and leaves blocks
+    // behind when its driver is unloaded; the window surface shows the same pixels for the
+    // cost of a window.
+    const bool onX11 = focus_.attach(window_);
+    bool useRenderer = path_ == FullScreenPath::renderer;
+    if (path_ == FullScreenPath::chosen) useRenderer = !onX11 || offersDirectRendering(focus_.display());
+    return useRenderer ? openRenderer(width, height) : showSurface();
+}
+
+std::string SdlSystem::openRenderer(int width, int height) {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer_) return sdlError("no renderer");
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!texture_) return sdlError("no texture");
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    SDL_RendererInfo info{};
+    const bool claimed =
+        SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    // A driver may say it waits for the retrace and sleep a fixed time instead, or not wait at
+    // all; only presents measured one retrace apart are trusted to pace the game.
+    std::vector<double> times;
+    const int presents = claimed ? retraceSettleIntervals + retraceMeasuredIntervals + 1 : 1;
+    for (int n = 0; n < presents; ++n) {
+        SDL_RenderClear(renderer_);
+        SDL_RenderPresent(renderer_);
+        times.push_back(preciseNowMs());
+    }
+    retraceTrusted_ = claimed && presentsFollowRetrace(times);
+    // Paced in software, a present that also sleeps for its own idea of a frame would make two
+    // waits of every frame.
+    if (claimed && !retraceTrusted_) SDL_RenderSetVSync(renderer_, 0);
     return {};
 }
 
-void SdlSystem::watchFocus() {
-    // SDL announces a returning focus some milliseconds late and then reports keys held
-    // through the change as fresh presses (X's auto-repeat). X itself says exactly which keys
-    // were down at the moment focus came in, so on X11 the game listens to X for that.
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
-        x11Display_ = info.info.x11.display;
-        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-    }
-}
-
-void SdlSystem::handleX11Event(const XEvent& event, Input& input) {
-    // X follows every focus-in, and every pointer entry too, with the keys down at that
-    // moment. Only the one after a real focus-in is a focus change (focus moving between a
-    // window and its own children, or a passing keyboard grab, is not); presses after it are
-    // real even if SDL's own focus event is still to come.
-    if (event.type == FocusIn) {
-        const XFocusChangeEvent& focus = event.xfocus;
-        focusCameIn_ = (focus.mode == NotifyNormal || focus.mode == NotifyWhileGrabbed) &&
-                       focus.detail != NotifyInferior && focus.detail != NotifyPointer;
-    } else if (event.type == KeymapNotify) {
-        if (focusCameIn_) input.focusChanged(keysInVector(x11Display_, event.xkeymap.key_vector));
-        focusCameIn_ = false;
-    }
-}
-
 std::vector<int> SdlSystem::keysDownNow() const {
-    if (!x11Display_) return keysSdlHolds();
-    char bits[32] = {};
-    XQueryKeymap(x11Display_, bits);
-    return keysInVector(x11Display_, bits);
+    return focus_.attached() ? focus_.keysDown() : keysSdlHolds();
 }
 
 bool SdlSystem::fullScreenLost() const {
@@ -286,10 +247,16 @@ bool SdlSystem::fullScreenLost() const {
     return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0 || (flags & SDL_WINDOW_INPUT_FOCUS) == 0;
 }
 
-bool SdlSystem::presentWaitsForRetrace() { return window_ && fullScreen_ && vsync_ && !fullScreenLost(); }
+bool SdlSystem::presentWaitsForRetrace() { return renderer_ && retraceTrusted_ && !fullScreenLost(); }
 
 void SdlSystem::present(const Canvas& canvas, std::span<const Rect> changed) {
     if (!window_) return;
+    // While another program has the screen nothing is shown; the caller keeps the pace, and the
+    // screen is painted whole when it comes back.
+    if (fullScreen_ && fullScreenLost()) {
+        showWhole_ = true;
+        return;
+    }
     const int pitch = canvas.width() * 4;
     // Only the changed rectangles are copied, unless what the window system shows, or what SDL
     // keeps for it, may have been lost since the last frame: then the whole frame goes.
@@ -303,12 +270,7 @@ void SdlSystem::present(const Canvas& canvas, std::span<const Rect> changed) {
         }
         return shownRects_;
     };
-    if (fullScreen_) {
-        // While another program has the screen nothing is shown; the caller keeps the pace.
-        if (fullScreenLost()) {
-            showWhole_ = true;
-            return;
-        }
+    if (renderer_) {
         for (const SDL_Rect& r : toShow({&whole, 1}))
             SDL_UpdateTexture(texture_, &r, canvas.data() + std::size_t(r.y) * std::size_t(canvas.width()) + r.x,
                               pitch);
@@ -357,7 +319,8 @@ void SdlSystem::closeDisplay() {
     texture_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;
-    x11Display_ = nullptr;
+    retraceTrusted_ = false;
+    focus_.detach();
     if (sdlStarted_) SDL_Quit();
     sdlStarted_ = false;
     shownSurface_ = nullptr;
@@ -383,7 +346,7 @@ void SdlSystem::pumpEvents(Input& input) {
             case SDL_WINDOWEVENT:
                 if (losesPicture(e.window.event)) showWhole_ = true;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
-                    (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !x11Display_))
+                    (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !focus_.attached()))
                     input.focusChanged(keysDownNow());
                 break;
             case SDL_RENDER_TARGETS_RESET:
@@ -391,7 +354,7 @@ void SdlSystem::pumpEvents(Input& input) {
                 showWhole_ = true;  // texture contents may be gone
                 break;
             case SDL_SYSWMEVENT:
-                if (e.syswm.msg->subsystem == SDL_SYSWM_X11) handleX11Event(e.syswm.msg->msg.x11.event, input);
+                if (e.syswm.msg->subsystem == SDL_SYSWM_X11) focus_.handle(e.syswm.msg->msg.x11.event, input);
                 break;
             default:
                 // Quit requests (the close box, Alt+F4) are ignored: only Escape ends the game.
@@ -402,6 +365,6 @@ void SdlSystem::pumpEvents(Input& input) {
     if (input.hasStaleKeys()) input.keepStale(keysDownNow());
 }
 
-int SdlSystem::stopSignal() { return pendingSignal; }
+int SdlSystem::stopSignal() { return caughtStopSignal(); }
 
 }  // namespace platform

@@ -4,21 +4,28 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "platform/x11_focus.h"
 
 struct SDL_Rect;
 struct SDL_Surface;
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
-// Xlib's own names for Display and XEvent, declared here so this header needs no Xlib.
-struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
-union _XEvent;     // NOLINT(bugprone-reserved-identifier)
 
 namespace platform {
 
+// How a full screen reaches the display. The game always chooses for itself; the benchmarks
+// force each way to weigh them against each other.
+enum class FullScreenPath {
+    chosen,         // a GL renderer where the X server offers a GPU, else the window surface
+    renderer,       // a renderer that asks for the retrace, and a streaming texture
+    windowSurface,  // the window's own pixels, as a window is shown: no GL at all
+};
+
 class SdlSystem final : public System {
 public:
-    SdlSystem();
+    // A console reader that goes away (`craterduel | head`) only loses the lines after it.
+    explicit SdlSystem(FullScreenPath path = FullScreenPath::chosen);
     ~SdlSystem() override;
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;
@@ -45,22 +52,22 @@ public:
 private:
     std::string openWindow(int width, int height);
     std::string openFullScreen(int width, int height);
+    std::string openRenderer(int width, int height);
+    std::string showSurface();
     bool fullScreenLost() const;
-    void watchFocus();
     std::vector<int> keysDownNow() const;
-    void handleX11Event(const _XEvent& event, Input& input);
 
+    FullScreenPath path_;
     bool sdlStarted_ = false;
     bool fullScreen_ = false;
-    bool vsync_ = false;
+    bool retraceTrusted_ = false;
     int width_ = 0;
     int height_ = 0;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
-    _XDisplay* x11Display_ = nullptr;  // set when SDL runs on X11
-    bool focusCameIn_ = false;         // the next keymap from X is the one at a focus-in
-    bool showWhole_ = true;            // the next present shows the whole frame, not what changed
+    X11FocusWatch focus_;                  // attached when SDL runs on X11
+    bool showWhole_ = true;                // the next present shows the whole frame, not what changed
     SDL_Surface* shownSurface_ = nullptr;  // the window surface the last frame went to
     std::vector<SDL_Rect> shownRects_;     // kept between frames so presenting allocates nothing
 };

@@ -47,7 +47,7 @@ public:
 
     // Hands every pending window event to the input model.
     virtual void pumpEvents(Input& input) = 0;
-    // Non-zero once SIGINT or SIGTERM asked the run to end: the signal's number.
+    // Non-zero once SIGINT, SIGTERM, SIGHUP or SIGQUIT asked the run to end: the signal's number.
     virtual int stopSignal() { return 0; }
 };
 

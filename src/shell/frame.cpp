@@ -31,7 +31,9 @@ void runFullFrame(Game& game) {
 void presentFrame(Game& game) {
     // Without a retrace to wait for (a window, or a full screen lost to another program) the
     // schedule is kept in software, so the game neither races nor stalls unseen.
-    if (!game.sys.presentWaitsForRetrace()) {
+    const bool retrace = game.sys.presentWaitsForRetrace();
+    game.pacer.followRetrace(retrace, game.sys.nowMs());
+    if (!retrace) {
         const std::uint32_t wait = game.pacer.nextFrame(game.sys.nowMs());
         if (wait > 0) game.sys.sleepMs(wait);
     }

@@ -33,6 +33,11 @@ std::vector<char*> pointersTo(const std::vector<std::string>& strings) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() != parent) _exit(126);
   signal(SIGPIPE, SIG_DFL);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    bool ignored = false;
+    for (int i : request.ignoredSignals) ignored = ignored || i == sig;
+    signal(sig, ignored ? SIG_IGN : SIG_DFL);
+  }
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -21,6 +21,9 @@ struct SpawnRequest {
   int stdoutFd = -1;
   int stderrFd = -1;
   int fd3 = -1;  // handed to the child as descriptor 3 when set
+  // Of SIGINT, SIGTERM, SIGHUP and SIGQUIT, those the child starts with ignored (as under nohup);
+  // the others start at their default, whatever the runner was given.
+  std::vector<int> ignoredSignals;
 };
 
 // Forks and execs. The child is killed if the test runner dies, so a crashed

@@ -23,7 +23,8 @@ void makePipe(int fds[2]) {
 
 }  // namespace
 
-GameProcess::GameProcess(const std::string& display, std::string_view answers, bool endInput) {
+GameProcess::GameProcess(const std::string& display, std::string_view answers, bool endInput,
+                         const Launch& launch) {
   // A game that quits before reading all its answers must not kill the runner.
   signal(SIGPIPE, SIG_IGN);
   int in[2], out[2], err[2];
@@ -33,7 +34,11 @@ GameProcess::GameProcess(const std::string& display, std::string_view answers, b
   SpawnRequest request;
   request.argv = {CRATERDUEL_BIN};
   // Only the private server counts, whatever the caller's session has set.
-  request.env = environmentWith({{"DISPLAY", display}, {"SDL_VIDEODRIVER", ""}, {"WAYLAND_DISPLAY", ""}});
+  std::map<std::string, std::string> env{
+      {"DISPLAY", display}, {"SDL_VIDEODRIVER", ""}, {"WAYLAND_DISPLAY", ""}};
+  for (const auto& [name, value] : launch.env) env[name] = value;
+  request.env = environmentWith(env);
+  request.ignoredSignals = launch.ignoredSignals;
   request.stdinFd = in[0];
   request.stdoutFd = out[1];
   request.stderrFd = err[1];
@@ -82,6 +87,12 @@ void GameProcess::readOutput() {
     {
       std::lock_guard lock(mutex_);
       if (stopReading_) return;
+      if (dropOut_ && outOpen) {
+        close(stdout_);
+        stdout_ = -1;
+        outOpen = false;
+        grew_.notify_all();
+      }
     }
     pollfd fds[2] = {{outOpen ? stdout_ : -1, POLLIN, 0}, {errOpen ? stderr_ : -1, POLLIN, 0}};
     if (poll(fds, 2, 50) <= 0) continue;
@@ -106,6 +117,13 @@ void GameProcess::readOutput() {
 void GameProcess::closeInput() {
   if (stdin_ >= 0) close(stdin_);
   stdin_ = -1;
+}
+
+void GameProcess::closeOutput() {
+  std::unique_lock lock(mutex_);
+  dropOut_ = true;
+  // The reader closes it between two polls, so no poll ever sees a descriptor reused.
+  grew_.wait_for(lock, milliseconds(2000), [&] { return stdout_ < 0 || readerDone_; });
 }
 
 void GameProcess::sendSignal(int sig) {

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -19,11 +20,18 @@ namespace e2e {
 inline constexpr std::string_view kPrompts =
     "Graphics Width: Graphics Height: Graphics Mode (0 = windowed, 1 = full screen) : ";
 
+// How the game is started beyond its display and answers.
+struct Launch {
+  std::map<std::string, std::string> env;  // set on top of the display's; "" removes a name
+  std::vector<int> ignoredSignals;         // see SpawnRequest
+};
+
 class GameProcess {
  public:
-  // Starts the game on X display `display` and writes `answers` to its stdin.
+  // Starts the game on X display `display` ("" for none) and writes `answers` to its stdin.
   // With `endInput` the game's stdin is closed right after the answers.
-  GameProcess(const std::string& display, std::string_view answers, bool endInput = false);
+  GameProcess(const std::string& display, std::string_view answers, bool endInput = false,
+              const Launch& launch = {});
   ~GameProcess();  // a game still running here is killed
   GameProcess(const GameProcess&) = delete;
   GameProcess& operator=(const GameProcess&) = delete;
@@ -32,6 +40,9 @@ class GameProcess {
   // Writes more of stdin, e.g. the last answer once the game is seen waiting for it.
   void send(std::string_view text);
   void closeInput();
+  // Stops reading the game's stdout and closes it, as a reader that goes away does
+  // (`craterduel | head`); what the game writes after that fails.
+  void closeOutput();
   void sendSignal(int sig);
 
   std::string out();
@@ -57,6 +68,7 @@ class GameProcess {
   std::condition_variable grew_;
   std::string out_, err_;
   bool stopReading_ = false;
+  bool dropOut_ = false;
   bool readerDone_ = false;
   std::thread reader_;
 };

@@ -51,7 +51,9 @@ TEST_P(FullScreenInterrupted, ClosesCleanlyWithTheSignalsStatus) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, FullScreenInterrupted,
                          ::testing::Values(Interrupt{"Sigint", SIGINT, 130},
-                                           Interrupt{"Sigterm", SIGTERM, 143}),
+                                           Interrupt{"Sigterm", SIGTERM, 143},
+                                           Interrupt{"Sighup", SIGHUP, 129},
+                                           Interrupt{"Sigquit", SIGQUIT, 131}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------

@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // ---------------------------------------------------------------------------
-// Escape, Ctrl+C and kill each end the run with their own status and print nothing more.
+// Escape, Ctrl+C, kill, a closed terminal and SIGQUIT each end the run with its own status, printing
+// nothing more.
 
 struct Ending {
   const char* name;
@@ -87,7 +88,9 @@ INSTANTIATE_TEST_SUITE_P(
         Ending{"Escape", [](XServer& x, GameProcess&) { x.holdKey("Escape", milliseconds(100)); },
                0},
         Ending{"Sigint", [](XServer&, GameProcess& g) { g.sendSignal(SIGINT); }, 130},
-        Ending{"Sigterm", [](XServer&, GameProcess& g) { g.sendSignal(SIGTERM); }, 143}),
+        Ending{"Sigterm", [](XServer&, GameProcess& g) { g.sendSignal(SIGTERM); }, 143},
+        Ending{"Sighup", [](XServer&, GameProcess& g) { g.sendSignal(SIGHUP); }, 129},
+        Ending{"Sigquit", [](XServer&, GameProcess& g) { g.sendSignal(SIGQUIT); }, 131}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ShellE2E, CloseRequestLeavesTheRunGoing) {

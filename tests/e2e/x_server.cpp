@@ -23,6 +23,8 @@ namespace {
 // two requests when the game quits; a test should see "not found" instead.
 int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
+}  // namespace
+
 // Xvfb writes its display number to -displayfd once it accepts connections.
 bool waitUntilReady(int fd, milliseconds deadline) {
   const auto end = Clock::now() + deadline;
@@ -46,8 +48,6 @@ bool displayLooksTaken(int n) {
          stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0;
 }
 
-}  // namespace
-
 XServer::XServer(int width, int height) {
   XSetErrorHandler(ignoreXError);
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
@@ -68,18 +68,28 @@ XServer::XServer(int width, int height) {
       stopProcess(pid, SIGKILL);
       continue;
     }
-    name_ = ":" + std::to_string(n);
-    xvfb_ = pid;
-    dpy_ = XOpenDisplay(name_.c_str());
-    watch_ = XOpenDisplay(name_.c_str());
-    if (dpy_ == nullptr || watch_ == nullptr) {
-      if (dpy_ != nullptr) XCloseDisplay(dpy_);
-      if (watch_ != nullptr) XCloseDisplay(watch_);
-      stopProcess(pid, SIGKILL);
-      throw std::runtime_error("Xvfb is up but refuses connections on " + name_);
-    }
+    connect(":" + std::to_string(n), pid);
   }
   if (dpy_ == nullptr) throw std::runtime_error("no Xvfb could be started on :120-:199");
+}
+
+XServer::XServer(const std::string& name, pid_t server) {
+  XSetErrorHandler(ignoreXError);
+  connect(name, server);
+}
+
+void XServer::connect(const std::string& name, pid_t server) {
+  name_ = name;
+  xvfb_ = server;
+  dpy_ = XOpenDisplay(name_.c_str());
+  watch_ = XOpenDisplay(name_.c_str());
+  if (dpy_ == nullptr || watch_ == nullptr) {
+    if (dpy_ != nullptr) XCloseDisplay(dpy_);
+    if (watch_ != nullptr) XCloseDisplay(watch_);
+    dpy_ = watch_ = nullptr;
+    stopProcess(server, SIGKILL);
+    throw std::runtime_error("the X server is up but refuses connections on " + name_);
+  }
   XSelectInput(watch_, DefaultRootWindow(watch_), SubstructureNotifyMask);
   XSync(watch_, False);
 }

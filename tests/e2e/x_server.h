@@ -30,11 +30,20 @@ struct Image {
   uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
 
+// For server launchers: a server started with -displayfd writes its display number there
+// once it accepts connections; false if it quit or the deadline passed first.
+bool waitUntilReady(int fd, milliseconds deadline);
+// A display number whose lock file or socket exists belongs to someone else.
+bool displayLooksTaken(int n);
+
 class XServer {
  public:
   // Starts Xvfb at width x height x 24 on the first free display from :120.
   // Throws std::runtime_error if no server comes up in a few seconds.
   XServer(int width, int height);
+  // Takes over a server already accepting connections on `name` (process `server`, which it
+  // stops when done). Throws std::runtime_error if the server refuses connections.
+  XServer(const std::string& name, pid_t server);
   ~XServer();
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;
@@ -94,6 +103,8 @@ class XServer {
   std::optional<Window> startXterm(milliseconds deadline);
 
  private:
+  // Opens both connections; on failure stops the server and throws.
+  void connect(const std::string& name, pid_t server);
   std::optional<uint32_t> cardinalProperty(Window w, const char* atom);
   // Takes every pending event off the watch connection; true if any was about `w`.
   bool drainWatch(Window w);

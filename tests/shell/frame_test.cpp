@@ -151,3 +151,35 @@ TEST(FrameLoop, ThePlayGoesOnEvenlyWhileTheClockWraps) {
 }
 
 }  // namespace
+
+namespace {
+
+// The display stops pacing (focus lost) after a stretch paced by the retrace: the software
+// schedule starts again from that moment, however long the stretch was, and back again.
+TEST(FrameLoop, SwitchingBetweenRetraceAndSoftwarePacingRestartsTheSchedule) {
+    struct Case {
+        const char* name;
+        std::uint32_t retraceMs;  // how long the retrace paced before the switch
+    };
+    const Case cases[] = {{"a few frames", 50}, {"ten minutes", 600000},
+                          {"past half the clock's range", 0x80000005u}};
+    for (const Case& c : cases) {
+        testing_support::TestGame t;
+        t.sys.clock = 1000;
+        t.game.pacer.start(t.sys.clock);
+        t.sys.retrace = true;
+        for (int frame = 0; frame < 3; ++frame) shell::presentFrame(t.game);
+        t.sys.clock += c.retraceMs;
+
+        t.sys.retrace = false;
+        for (int frame = 0; frame < 3; ++frame) shell::presentFrame(t.game);
+        t.sys.retrace = true;
+        shell::presentFrame(t.game);
+        t.sys.clock += 5000;  // the retrace paces a while, then the focus goes again
+        t.sys.retrace = false;
+        shell::presentFrame(t.game);
+        EXPECT_EQ(t.sys.sleeps, (std::vector<std::uint32_t>{16, 17, 17, 16})) << c.name;
+    }
+}
+
+}  // namespace
