@@ -73,7 +73,8 @@ inline std::vector<combat::bullet> shotsInFlight(const shell::Game& game, int co
     std::vector<combat::bullet> shots;
     if (room.empty() || count <= 0) return shots;
     const std::size_t step = std::max<std::size_t>(1, room.size() / std::size_t(count));
-    for (std::size_t k = 0; k < room.size() && shots.size() < std::size_t(count); k += step) shots.push_back(room[k]);
+    for (std::size_t k = 0; k < room.size() && shots.size() < std::size_t(count); k += step)
+        shots.push_back(room[k]);
     return shots;
 }
 

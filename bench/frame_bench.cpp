@@ -4,8 +4,8 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <map>
 #include <stdexcept>
@@ -233,7 +233,8 @@ void PresentTexture(benchmark::State& state) {
     SDL_Window* window = SDL_CreateWindow("", 0, 0, w, h, SDL_WINDOW_HIDDEN);
     SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
     SDL_Texture* texture =
-        renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h) : nullptr;
+        renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h)
+                 : nullptr;
     if (!texture) {
         state.SkipWithError(SDL_GetError());
     } else {
@@ -276,10 +277,11 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     for (const auto& [size, f] : frameFigures()) {
         if (size.first < 1920) continue;  // the goals are set for the large displays
-        std::printf("goal: steady frame at %dx%d <= 0.5x one buffer fill: %.3fx (%s); %.3g allocations per frame "
-                    "(goal 0: %s)\n",
-                    size.first, size.second, f.xFloor, f.xFloor <= 0.5 ? "met" : "NOT MET", f.allocations,
-                    f.allocations == 0 ? "met" : "NOT MET");
+        std::printf(
+            "goal: steady frame at %dx%d <= 0.5x one buffer fill: %.3fx (%s); %.3g allocations per frame "
+            "(goal 0: %s)\n",
+            size.first, size.second, f.xFloor, f.xFloor <= 0.5 ? "met" : "NOT MET", f.allocations,
+            f.allocations == 0 ? "met" : "NOT MET");
     }
     return 0;
 }

@@ -86,8 +86,9 @@ void wakeUpControl(int frames) {
         std::this_thread::sleep_until(deadline);
         late.push_back(ms(Clock::now() - deadline));
     }
-    std::printf("control: bare sleeps to a 60 Hz schedule, %d of them: woke late by p50 %.3f  p99 %.3f  max %.3f ms\n",
-                frames, percentile(late, 0.5), percentile(late, 0.99), *std::max_element(late.begin(), late.end()));
+    std::printf(
+        "control: bare sleeps to a 60 Hz schedule, %d of them: woke late by p50 %.3f  p99 %.3f  max %.3f ms\n",
+        frames, percentile(late, 0.5), percentile(late, 0.99), *std::max_element(late.begin(), late.end()));
 }
 
 // User plus system CPU time, in seconds: of this process, or of another one by its id.
@@ -154,7 +155,8 @@ int main(int argc, char** argv) {
     game.pacer.start(startMs);
     // The schedule's start on this clock: the millisecond the game read, which is the steady
     // clock's millisecond count (mod 2^32) unless a millisecond boundary fell in between.
-    auto startCount = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    auto startCount =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
     if (std::uint32_t(startCount) != startMs) --startCount;
     const Clock::time_point start{std::chrono::milliseconds(startCount)};
     game.input.reset();
@@ -184,7 +186,8 @@ int main(int argc, char** argv) {
     int retracePaced = 0;
     for (int k = 0; k < frames; ++k) {
         if (game.input.keyHits(platform::vk::escape) > 0 || sys.stopSignal()) break;
-        for (std::size_t n = game.bulletList.size(); n < shots.size(); ++n) game.bulletList.push_back(shots[n]);
+        for (std::size_t n = game.bulletList.size(); n < shots.size(); ++n)
+            game.bulletList.push_back(shots[n]);
         shell::runFrame(game);
         if (sys.presentWaitsForRetrace()) ++retracePaced;
         shell::presentFrame(game);
@@ -213,7 +216,9 @@ int main(int argc, char** argv) {
                 double(intervals.size()) / seconds, seconds, retracePaced);
     std::printf("  CPU, game process    %.1f%% of a core\n", 100.0 * cpu / seconds);
     if (serverPid) std::printf("  CPU, X server        %.1f%% of a core\n", 100.0 * serverCpu / seconds);
-    std::printf("  mean interval        %.3f ms (16.667 wanted; the first, which holds the set-up, left out)\n", mean);
+    std::printf(
+        "  mean interval        %.3f ms (16.667 wanted; the first, which holds the set-up, left out)\n",
+        mean);
     std::printf("  interval off 16/17/17: p50 %.3f  p99 %.3f  max %.3f ms\n", percentile(offBeat, 0.5),
                 percentile(offBeat, 0.99), *std::max_element(offBeat.begin(), offBeat.end()));
     std::printf("  present after its scheduled time: p50 %.3f  p99 %.3f  max %.3f ms\n",
@@ -223,7 +228,8 @@ int main(int argc, char** argv) {
     std::printf("  operator new calls   %llu in %zu frames (events, frame, present)\n",
                 static_cast<unsigned long long>(allocations), intervals.size());
     std::printf("  time inside present(): p50 %.3f  p99 %.3f  max %.3f ms\n", percentile(sys.presentMs, 0.5),
-                percentile(sys.presentMs, 0.99), *std::max_element(sys.presentMs.begin(), sys.presentMs.end()));
+                percentile(sys.presentMs, 0.99),
+                *std::max_element(sys.presentMs.begin(), sys.presentMs.end()));
     // Other programs on the machine delay wake-ups; say how busy it was.
     std::ifstream loadavg("/proc/loadavg");
     std::string load;

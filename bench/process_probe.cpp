@@ -25,7 +25,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+double msSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
 
 // Time on a processor of a whole process, in seconds: the scheduler's nanosecond count summed over
 // its live threads. The ticks in /proc/PID/stat are 10 ms, too coarse for a game that needs well
@@ -75,9 +77,9 @@ Window gameWindow(Display* x, pid_t pid) {
         int format = 0;
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(x, children[i], wmPid, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
-                               &data) == Success && data && items == 1 && format == 32 &&
-            pid_t(*reinterpret_cast<unsigned long*>(data)) == pid)
+        if (XGetWindowProperty(x, children[i], wmPid, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                               &after, &data) == Success &&
+            data && items == 1 && format == 32 && pid_t(*reinterpret_cast<unsigned long*>(data)) == pid)
             found = children[i];
         if (data) XFree(data);
     }
@@ -167,7 +169,8 @@ int main(int argc, char** argv) {
     close(answers[0]);
     close(output[1]);
     const std::string first = width + "\n" + height + "\n";
-    if (write(answers[1], first.data(), first.size()) != ssize_t(first.size())) return std::perror("write"), 1;
+    if (write(answers[1], first.data(), first.size()) != ssize_t(first.size()))
+        return std::perror("write"), 1;
     usleep(200000);  // the first two answers are read and the third prompt is waiting
     const auto answered = Clock::now();
     if (write(answers[1], "0\n", 2) != 2) return std::perror("write"), 1;
@@ -180,8 +183,10 @@ int main(int argc, char** argv) {
     fcntl(output[0], F_SETFL, O_NONBLOCK);
     while (firstFrame < 0 && msSince(answered) < 5000) {
         char buffer[256];
-        for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, std::size_t(n));
-        if (gridPrinted < 0 && std::count(printed.begin(), printed.end(), '\n') >= 2) gridPrinted = msSince(answered);
+        for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;)
+            printed.append(buffer, std::size_t(n));
+        if (gridPrinted < 0 && std::count(printed.begin(), printed.end(), '\n') >= 2)
+            gridPrinted = msSince(answered);
         if (!window) window = gameWindow(x, game);
         if (window && showsAFrame(x, window)) firstFrame = msSince(answered);
         usleep(250);
@@ -229,13 +234,16 @@ int main(int argc, char** argv) {
     std::printf("process %sx%s window (%s), %s\n", width.c_str(), height.c_str(), argv[1],
                 busy ? "both fighters walking and firing" : "no key held");
     std::printf("  last answer -> grid size printed  %.1f ms\n", gridPrinted);
-    std::printf("  last answer -> first frame shown  %.1f ms (window pixel polled with XGetImage)\n", firstFrame);
+    std::printf("  last answer -> first frame shown  %.1f ms (window pixel polled with XGetImage)\n",
+                firstFrame);
     std::printf("  CPU over %.1f s of play           %.1f%% of one core (game)", played, 100 * cpu / played);
     if (xvfb) std::printf(", %.1f%% (X server)", 100 * xCpu / played);
     std::printf("\n  peak memory (VmHWM)             %s\n", peak.c_str());
     std::printf("  exit after Escape                %s %d\n", WIFEXITED(status) ? "status" : "signal",
                 WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
-    if (busy) std::printf("  shot pixels seen at the end      %ld (the game shows some once the keys arrive)\n", shotPixels);
+    if (busy)
+        std::printf("  shot pixels seen at the end      %ld (the game shows some once the keys arrive)\n",
+                    shotPixels);
     // One line for scripts: CPU in % of one core, peak memory in kB.
     std::printf("  figures cpu=%.2f peak_kb=%ld\n", 100 * cpu / played, std::atol(peak.c_str()));
     XCloseDisplay(x);

@@ -22,8 +22,8 @@ namespace {
 
 using testing_support::ScriptedSystem;
 
-constexpr std::string_view prompts[] = {"Graphics Width: ", "Graphics Height: ",
-                                        "Graphics Mode (0 = windowed, 1 = full screen) : "};
+constexpr std::string_view prompts[] = {
+    "Graphics Width: ", "Graphics Height: ", "Graphics Mode (0 = windowed, 1 = full screen) : "};
 // Accepted sizes with a bigger back buffer are checked as a decision only: the fuzzer must not
 // spend its time and memory making gigabyte buffers.
 constexpr std::int64_t maxBackBufferBytes = 4 << 20;
@@ -31,8 +31,22 @@ constexpr int frames = 6;
 constexpr int refusingMode = 90;  // the scripted display turns this mode down
 constexpr int stopSignal = 15;
 
-constexpr int keys[16] = {platform::vk::left, platform::vk::right, platform::vk::up, platform::vk::down,
-                          'F', 'H', 'T', 'G', 'J', 'I', 'L', 'K', 'A', 'W', 'D', 'S'};
+constexpr int keys[16] = {platform::vk::left,
+                          platform::vk::right,
+                          platform::vk::up,
+                          platform::vk::down,
+                          'F',
+                          'H',
+                          'T',
+                          'G',
+                          'J',
+                          'I',
+                          'L',
+                          'K',
+                          'A',
+                          'W',
+                          'D',
+                          'S'};
 
 void require(bool ok, const char* what) {
     if (ok) return;
@@ -55,7 +69,8 @@ std::string promptsSeen(int completeLines) {
 }
 
 bool sizeFits(const shell::Answers& a) {
-    return a.width >= 1 && a.height >= 1 && a.width <= shell::maxDisplaySide && a.height <= shell::maxDisplaySide;
+    return a.width >= 1 && a.height >= 1 && a.width <= shell::maxDisplaySide &&
+           a.height <= shell::maxDisplaySide;
 }
 
 bool smallEnough(const shell::Answers& a) {
@@ -96,7 +111,8 @@ std::optional<shell::Answers> piecewise(const std::string& input) {
     if (!answers) return answers;
 
     const std::string problem = shell::displaySizeProblem(answers->width, answers->height);
-    require(problem.empty() == sizeFits(*answers), "sizes from 1 to the largest side are accepted, no others");
+    require(problem.empty() == sizeFits(*answers),
+            "sizes from 1 to the largest side are accepted, no others");
     if (problem.empty() && !smallEnough(*answers)) return answers;
 
     if (answers->mode == refusingMode) sys.openProblem = "no such mode";
@@ -167,7 +183,8 @@ void wholeRun(const std::string& input, const std::optional<shell::Answers>& ans
     require(status == 128 + stopSignal, "a signal ends the run");
     require(sys.presentTimes.size() == std::size_t(frames), "no frame after the signal");
     require(sys.closes == 1 && !sys.isOpen, "the display is closed at the end");
-    require(sys.out == promptsSeen(3) + gridLines(*answers) && sys.err.empty(), "the transcript of a good start");
+    require(sys.out == promptsSeen(3) + gridLines(*answers) && sys.err.empty(),
+            "the transcript of a good start");
 }
 
 }  // namespace

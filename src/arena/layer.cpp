@@ -81,7 +81,8 @@ void restoreTerrain(shell::Game& game) {
             layer.cells[k] = game.grid[k];
             paintCell(game, i, j);
             const int x = cellSize * i, y = cellSize * j;  // the last column and row may hang over the edge
-            layer.changed.add({x, y, std::min(cellSize, whole.width - x), std::min(cellSize, whole.height - y)});
+            layer.changed.add(
+                {x, y, std::min(cellSize, whole.width - x), std::min(cellSize, whole.height - y)});
         }
     }
     layer.changed.add(layer.drawnLast.rects());

@@ -15,12 +15,12 @@ struct Game;
 namespace arena {
 
 struct Layer {
-    platform::Canvas terrain;          // the buffer as clear and drawGrid leave it
-    std::vector<std::int32_t> cells;   // the grid that terrain shows
-    platform::RectList drawnLast;      // where the last frame drew over the terrain
-    platform::RectList drawn;          // where this frame has drawn so far (the canvas records it)
-    platform::RectList changed;        // what differs from the frame shown before
-    bool fresh = true;                 // nothing painted yet: the next frame paints and shows all
+    platform::Canvas terrain;         // the buffer as clear and drawGrid leave it
+    std::vector<std::int32_t> cells;  // the grid that terrain shows
+    platform::RectList drawnLast;     // where the last frame drew over the terrain
+    platform::RectList drawn;         // where this frame has drawn so far (the canvas records it)
+    platform::RectList changed;       // what differs from the frame shown before
+    bool fresh = true;                // nothing painted yet: the next frame paints and shows all
 };
 
 // Makes the layer for the display and grid just set up, taking its memory now rather than in the

@@ -20,8 +20,9 @@ struct Controls {
     std::int32_t team;
 };
 
-constexpr Controls redControls{255, 0, 0, platform::vk::left, platform::vk::right, platform::vk::up,
-                               platform::vk::down, 'J', 'I', 'L', 'K', 1};
+constexpr Controls redControls{
+    255, 0,   0, platform::vk::left, platform::vk::right, platform::vk::up, platform::vk::down, 'J', 'I',
+    'L', 'K', 1};
 constexpr Controls cyanControls{0, 255, 255, 'F', 'H', 'T', 'G', 'A', 'W', 'D', 'S', 2};
 
 struct Fighter {

@@ -19,13 +19,13 @@ CRATERDUEL_WIDE void ink::fillBlock(Pixel* dst, std::size_t stride, std::size_t 
     const auto rows = [&](std::size_t width) {
         for (int y = 0; y < h; ++y) std::fill_n(dst + std::size_t(y) * stride, width, colour);
     };
-    if (w == 16) rows(16); else rows(w);
+    if (w == 16) rows(16);
+    else rows(w);
 }
 
 // A buffer with no area has no rows either, so no row pointer is ever formed into it.
 Canvas::Canvas(int width, int height)
-    : width_(width > 0 && height > 0 ? width : 0),
-      height_(width > 0 && height > 0 ? height : 0),
+    : width_(width > 0 && height > 0 ? width : 0), height_(width > 0 && height > 0 ? height : 0),
       pixels_(std::size_t(width_) * std::size_t(height_), opaqueBlack) {}
 
 void Canvas::setColor(int r, int g, int b) {
@@ -44,7 +44,8 @@ void Canvas::setScale(float sx, float sy) {
 }
 
 void Canvas::noteDrawn(int left, int top, int right, int bottom) const {
-    if (drawn_.list && left < right && top < bottom) drawn_.list->add({left, top, right - left, bottom - top});
+    if (drawn_.list && left < right && top < bottom)
+        drawn_.list->add({left, top, right - left, bottom - top});
 }
 
 void Canvas::copyRect(const Canvas& from, const Rect& r) {
@@ -52,8 +53,8 @@ void Canvas::copyRect(const Canvas& from, const Rect& r) {
     const Span rows = clip(r.y, i64(r.y) + std::max(r.height, 0), std::min(height_, from.height_));
     if (cols.lo >= cols.hi) return;
     for (int py = rows.lo; py < rows.hi; ++py)
-        std::copy(&from.pixels_[from.index(cols.lo, py)], &from.pixels_[from.index(cols.lo, py)] + (cols.hi - cols.lo),
-                  &pixels_[index(cols.lo, py)]);
+        std::copy(&from.pixels_[from.index(cols.lo, py)],
+                  &from.pixels_[from.index(cols.lo, py)] + (cols.hi - cols.lo), &pixels_[index(cols.lo, py)]);
 }
 
 void Canvas::plot(Pixel* dst, int r, int g, int b, float a) const { blendInto(dst, r, g, b, a, blend_); }
@@ -105,7 +106,8 @@ void Canvas::fillEllipse(int x, int y, int w, int h) {
 
 void Canvas::drawText(int x, int y, std::string_view text) {
     const Span rows = clip(y, i64(y) + font::glyphHeight, height_);
-    const Span box = clip(x, i64(x) + i64(text.size()) * font::glyphWidth, width_);  // skipped codes take no room
+    const Span box =
+        clip(x, i64(x) + i64(text.size()) * font::glyphWidth, width_);  // skipped codes take no room
     noteDrawn(box.lo, rows.lo, box.hi, rows.hi);
     i64 penX = x;
     for (const char ch : text) {

@@ -78,7 +78,7 @@ public:
     // drawing operation: it ignores the drawing state and is not recorded.
     void copyRect(const Canvas& from, const Rect& r);
 
-    Image makeImage(int w, int h) const;  // transparent until pixels are copied in
+    Image makeImage(int w, int h) const;                 // transparent until pixels are copied in
     void copyToImage(Image& image, int x, int y) const;  // opaque; outside the buffer reads black
     void drawImage(const Image& image, float x, float y);
 

@@ -30,19 +30,22 @@ struct ImageInk {
         unsigned none = 256;  // coverage rises with the byte: search for the threshold once
         while (passFrom < none) {
             const unsigned mid = (passFrom + none) / 2;
-            if (coverage(mid << 24) >= 0.5f) none = mid; else passFrom = mid + 1;
+            if (coverage(mid << 24) >= 0.5f) none = mid;
+            else passFrom = mid + 1;
         }
     }
     float coverage(Pixel p) const { return alpha * float(p >> 24) / 255.0f; }
     Pixel tinted(Pixel p) const {
-        return white ? p | opaqueBlack : rgb(tint(channel(p, 16), r), tint(channel(p, 8), g), tint(channel(p, 0), b));
+        return white ? p | opaqueBlack
+                     : rgb(tint(channel(p, 16), r), tint(channel(p, 8), g), tint(channel(p, 0), b));
     }
     void put(Pixel* dst, Pixel p) const {
         if (blend == Blend::Mask || (opaqueReplaces && (p >> 24) == 0xFFu)) {
             if ((p >> 24) >= passFrom) *dst = tinted(p);
             return;
         }
-        blendInto(dst, tint(channel(p, 16), r), tint(channel(p, 8), g), tint(channel(p, 0), b), coverage(p), blend);
+        blendInto(dst, tint(channel(p, 16), r), tint(channel(p, 8), g), tint(channel(p, 0), b), coverage(p),
+                  blend);
     }
 };
 
@@ -68,10 +71,26 @@ bool smallWhole(float v) { return std::fabs(v) <= 16777216.0f && float(std::int3
 void cosSin(float degrees, double& c, double& s) {
     double turn = std::fmod(double(degrees), 360.0);
     if (turn < 0) turn += 360.0;
-    if (turn == 0) { c = 1; s = 0; return; }
-    if (turn == 90) { c = 0; s = 1; return; }
-    if (turn == 180) { c = -1; s = 0; return; }
-    if (turn == 270) { c = 0; s = -1; return; }
+    if (turn == 0) {
+        c = 1;
+        s = 0;
+        return;
+    }
+    if (turn == 90) {
+        c = 0;
+        s = 1;
+        return;
+    }
+    if (turn == 180) {
+        c = -1;
+        s = 0;
+        return;
+    }
+    if (turn == 270) {
+        c = 0;
+        s = -1;
+        return;
+    }
     const double radians = turn * std::numbers::pi / 180.0;
     c = std::cos(radians);
     s = std::sin(radians);
@@ -114,9 +133,10 @@ void Canvas::drawImage(const Image& image, float x, float y) {
     if (image.pixels.size() < std::size_t(image.width) * std::size_t(image.height)) return;
     const double left = double(x) - image.handleX;
     const double top = double(y) - image.handleY;
-    const bool aligned = (smallWhole(x) && smallWhole(y) && smallWhole(image.handleX) && smallWhole(image.handleY)) ||
-                         (isWhole(left) && isWhole(top) && exactlyRepresented(x) && exactlyRepresented(y) &&
-                          exactlyRepresented(image.handleX) && exactlyRepresented(image.handleY));
+    const bool aligned =
+        (smallWhole(x) && smallWhole(y) && smallWhole(image.handleX) && smallWhole(image.handleY)) ||
+        (isWhole(left) && isWhole(top) && exactlyRepresented(x) && exactlyRepresented(y) &&
+         exactlyRepresented(image.handleX) && exactlyRepresented(image.handleY));
     if (scaleX_ != 1.0f || scaleY_ != 1.0f || rotation_ != 0.0f || !aligned) {
         drawImageTransformed(image, x, y);
         return;
@@ -135,7 +155,8 @@ void Canvas::drawImage(const Image& image, float x, float y) {
     const int n = cols.hi - cols.lo, h = rows.hi - rows.lo;
     // A terrain cell is one opaque colour that replaces what is under it: shade it once and fill.
     if (ink.opaqueReplaces && (*src >> 24) == 0xFFu && oneColour(src, stride, std::size_t(n), h)) {
-        fillBlock(&pixels_[index(cols.lo, rows.lo)], std::size_t(width_), std::size_t(n), h, ink.tinted(*src));
+        fillBlock(&pixels_[index(cols.lo, rows.lo)], std::size_t(width_), std::size_t(n), h,
+                  ink.tinted(*src));
         return;
     }
     for (int py = rows.lo; py < rows.hi; ++py, src += stride) {
@@ -177,8 +198,14 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
     const std::size_t iw = std::size_t(image.width);
     if (c == 1 && s == 0 && ink.opaqueReplaces && (image.pixels[0] >> 24) == 0xFFu &&
         i64(iw) * image.height <= 16 * i64(cols.hi - cols.lo) * (rows.hi - rows.lo)) {
-        const auto inU = [&](int px) { const double u = (px + 0.5 - x) / sx + hx; return u >= 0 && u < w; };
-        const auto inV = [&](int py) { const double v = (py + 0.5 - y) / sy + hy; return v >= 0 && v < h; };
+        const auto inU = [&](int px) {
+            const double u = (px + 0.5 - x) / sx + hx;
+            return u >= 0 && u < w;
+        };
+        const auto inV = [&](int py) {
+            const double v = (py + 0.5 - y) / sy + hy;
+            return v >= 0 && v < h;
+        };
         int left = cols.lo, top = rows.lo;
         while (left < cols.hi && !inU(left)) ++left;
         while (top < rows.hi && !inV(top)) ++top;
@@ -187,8 +214,8 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
         while (bottom < rows.hi && inV(bottom)) ++bottom;
         if (left == right || top == bottom) return;  // no pixel maps into the image at all
         if (oneColour(image.pixels.data(), iw, iw, image.height)) {
-            fillBlock(&pixels_[index(left, top)], std::size_t(width_), std::size_t(right - left), bottom - top,
-                      ink.tinted(image.pixels[0]));
+            fillBlock(&pixels_[index(left, top)], std::size_t(width_), std::size_t(right - left),
+                      bottom - top, ink.tinted(image.pixels[0]));
             return;
         }
     }
@@ -200,7 +227,8 @@ void Canvas::drawImageTransformed(const Image& image, float x, float y) {
             const double u = (dx * c + dy * s) / sx + hx;
             const double v = (dy * c - dx * s) / sy + hy;
             if (!(u >= 0 && u < w && v >= 0 && v < h)) continue;
-            ink.put(row + px, image.at(std::min(int(u), image.width - 1), std::min(int(v), image.height - 1)));
+            ink.put(row + px,
+                    image.at(std::min(int(u), image.width - 1), std::min(int(v), image.height - 1)));
         }
     }
 }

@@ -33,7 +33,9 @@ inline i64 toI64(double v) { return i64(std::clamp(v, -1e12, 1e12)); }
 inline int channel(Pixel p, int shift) { return int((p >> shift) & 0xFFu); }
 
 // Tint multiply, rounded to nearest so a white source takes the tint exactly.
-inline int tint(int source, int tintValue) { return int((unsigned(source) * unsigned(tintValue) + 127u) / 255u); }
+inline int tint(int source, int tintValue) {
+    return int((unsigned(source) * unsigned(tintValue) + 127u) / 255u);
+}
 
 // Writes colour (r, g, b) with coverage a into *dst. Mask: opaque from half coverage up.
 // Alpha: source * a + dest * (1 - a) per channel, rounded half up; the sum is never negative, so
@@ -60,7 +62,8 @@ inline bool replaces(float a, Blend blend) { return a >= (blend == Blend::Mask ?
 // A row of one colour: a fill where the ink replaces, pixel by pixel where it blends.
 inline void paintRun(Pixel* from, Pixel* to, int r, int g, int b, float a, Blend blend) {
     if (replaces(a, blend)) std::fill(from, to, rgb(r, g, b));
-    else if (blend == Blend::Alpha) for (; from < to; ++from) blendInto(from, r, g, b, a, blend);
+    else if (blend == Blend::Alpha)
+        for (; from < to; ++from) blendInto(from, r, g, b, a, blend);
 }
 
 // Blocks of one colour are the bulk of every frame: the clear and every terrain cell. The

@@ -11,7 +11,8 @@ std::int64_t area(const Rect& r) { return std::int64_t(r.width) * r.height; }
 
 Rect boundingBox(const Rect& a, const Rect& b) {
     const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-    const int right = std::max(a.x + a.width, b.x + b.width), bottom = std::max(a.y + a.height, b.y + b.height);
+    const int right = std::max(a.x + a.width, b.x + b.width),
+              bottom = std::max(a.y + a.height, b.y + b.height);
     return {left, top, right - left, bottom - top};
 }
 

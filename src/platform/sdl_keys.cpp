@@ -18,9 +18,12 @@ int virtualKey(SDL_Keycode key) {
         case SDLK_BACKSPACE: return 8;
         case SDLK_TAB: return 9;
         case SDLK_RETURN: return 13;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-        case SDLK_LALT: case SDLK_RALT: return 18;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return 16;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return 17;
+        case SDLK_LALT:
+        case SDLK_RALT: return 18;
         case SDLK_PAUSE: return 19;
         case SDLK_CAPSLOCK: return 20;
         case SDLK_ESCAPE: return vk::escape;
@@ -53,17 +56,18 @@ int virtualKeyFromKeysym(KeySym sym) {
     // Printable keysyms are the same numbers as SDL's key codes (lower-case letters).
     if (sym >= 0x20 && sym <= 0x7E) return virtualKey(SDL_Keycode(sym));
     if (sym >= XK_F1 && sym <= XK_F12) return virtualKey(SDL_Keycode(SDLK_F1 + int(sym - XK_F1)));
-    if (sym >= XK_KP_0 && sym <= XK_KP_9) return sym == XK_KP_0 ? 96 : virtualKey(SDL_Keycode(SDLK_KP_1 + int(sym - XK_KP_1)));
+    if (sym >= XK_KP_0 && sym <= XK_KP_9)
+        return sym == XK_KP_0 ? 96 : virtualKey(SDL_Keycode(SDLK_KP_1 + int(sym - XK_KP_1)));
     static const struct {
         KeySym sym;
         SDL_Keycode key;
-    } named[] = {{XK_Escape, SDLK_ESCAPE},     {XK_BackSpace, SDLK_BACKSPACE}, {XK_Tab, SDLK_TAB},
-                 {XK_Return, SDLK_RETURN},     {XK_Shift_L, SDLK_LSHIFT},      {XK_Shift_R, SDLK_RSHIFT},
-                 {XK_Control_L, SDLK_LCTRL},   {XK_Control_R, SDLK_RCTRL},     {XK_Alt_L, SDLK_LALT},
-                 {XK_Alt_R, SDLK_RALT},        {XK_Pause, SDLK_PAUSE},         {XK_Caps_Lock, SDLK_CAPSLOCK},
-                 {XK_Prior, SDLK_PAGEUP},      {XK_Next, SDLK_PAGEDOWN},       {XK_End, SDLK_END},
-                 {XK_Home, SDLK_HOME},         {XK_Left, SDLK_LEFT},           {XK_Up, SDLK_UP},
-                 {XK_Right, SDLK_RIGHT},       {XK_Down, SDLK_DOWN},           {XK_Insert, SDLK_INSERT},
+    } named[] = {{XK_Escape, SDLK_ESCAPE},   {XK_BackSpace, SDLK_BACKSPACE}, {XK_Tab, SDLK_TAB},
+                 {XK_Return, SDLK_RETURN},   {XK_Shift_L, SDLK_LSHIFT},      {XK_Shift_R, SDLK_RSHIFT},
+                 {XK_Control_L, SDLK_LCTRL}, {XK_Control_R, SDLK_RCTRL},     {XK_Alt_L, SDLK_LALT},
+                 {XK_Alt_R, SDLK_RALT},      {XK_Pause, SDLK_PAUSE},         {XK_Caps_Lock, SDLK_CAPSLOCK},
+                 {XK_Prior, SDLK_PAGEUP},    {XK_Next, SDLK_PAGEDOWN},       {XK_End, SDLK_END},
+                 {XK_Home, SDLK_HOME},       {XK_Left, SDLK_LEFT},           {XK_Up, SDLK_UP},
+                 {XK_Right, SDLK_RIGHT},     {XK_Down, SDLK_DOWN},           {XK_Insert, SDLK_INSERT},
                  {XK_Delete, SDLK_DELETE}};
     for (const auto& n : named)
         if (n.sym == sym) return virtualKey(n.key);

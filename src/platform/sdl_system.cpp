@@ -33,10 +33,8 @@ bool losesPicture(Uint8 windowEvent) {
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            return true;
-        default:
-            return false;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: return true;
+        default: return false;
     }
 }
 
@@ -216,7 +214,8 @@ std::string SdlSystem::openFullScreen(int width, int height) {
 std::string SdlSystem::openRenderer(int width, int height) {
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!renderer_) return sdlError("no renderer");
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    texture_ =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!texture_) return sdlError("no texture");
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RendererInfo info{};
@@ -272,8 +271,8 @@ void SdlSystem::present(const Canvas& canvas, std::span<const Rect> changed) {
     };
     if (renderer_) {
         for (const SDL_Rect& r : toShow({&whole, 1}))
-            SDL_UpdateTexture(texture_, &r, canvas.data() + std::size_t(r.y) * std::size_t(canvas.width()) + r.x,
-                              pitch);
+            SDL_UpdateTexture(texture_, &r,
+                              canvas.data() + std::size_t(r.y) * std::size_t(canvas.width()) + r.x, pitch);
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
         SDL_RenderPresent(renderer_);
         showWhole_ = false;
@@ -340,9 +339,7 @@ void SdlSystem::pumpEvents(Input& input) {
                 input.pointerMoved(e.button.x, e.button.y);
                 input.buttonEvent(mouseButton(e.button.button), e.type == SDL_MOUSEBUTTONDOWN);
                 break;
-            case SDL_MOUSEMOTION:
-                input.pointerMoved(e.motion.x, e.motion.y);
-                break;
+            case SDL_MOUSEMOTION: input.pointerMoved(e.motion.x, e.motion.y); break;
             case SDL_WINDOWEVENT:
                 if (losesPicture(e.window.event)) showWhole_ = true;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||

@@ -12,25 +12,19 @@
 
 // Each of these reaches the page's half in web/page.js. The three that wait are unwound and
 // rewound by ASYNCIFY, so the C++ stack above them simply blocks while the page runs on.
-EM_JS(void, pageWrite, (const char* text, int length, int isError), {
-    craterPage.write(UTF8ToString(text, length), isError != 0);
-});
-EM_JS(void, pageWaitForLine, (), {
-    Asyncify.handleSleep(function(wakeUp) { craterPage.askLine(wakeUp); });
-});
+EM_JS(void, pageWrite, (const char* text, int length, int isError),
+      { craterPage.write(UTF8ToString(text, length), isError != 0); });
+EM_JS(void, pageWaitForLine, (), { Asyncify.handleSleep(function(wakeUp) { craterPage.askLine(wakeUp); }); });
 EM_JS(int, pageLineBytes, (), { return lengthBytesUTF8(craterPage.line); });
 EM_JS(void, pageTakeLine, (char* into, int capacity), { stringToUTF8(craterPage.line, into, capacity); });
-EM_JS(void, pageWaitForNewRun, (), {
-    Asyncify.handleSleep(function(wakeUp) { craterPage.askNewRun(wakeUp); });
-});
+EM_JS(void, pageWaitForNewRun, (),
+      { Asyncify.handleSleep(function(wakeUp) { craterPage.askNewRun(wakeUp); }); });
 EM_JS(int, pageOpenCanvas, (int width, int height), { return craterPage.openCanvas(width, height); });
-EM_JS(int, pageEnterFullScreen, (), {
-    return Asyncify.handleSleep(function(wakeUp) { craterPage.enterFullScreen(wakeUp); });
-});
+EM_JS(int, pageEnterFullScreen, (),
+      { return Asyncify.handleSleep(function(wakeUp) { craterPage.enterFullScreen(wakeUp); }); });
 EM_JS(void, pageCloseCanvas, (), { craterPage.closeCanvas(); });
-EM_JS(void, pageShow, (const void* rgba, int x, int y, int width, int height), {
-    craterPage.show(rgba, x, y, width, height);
-});
+EM_JS(void, pageShow, (const void* rgba, int x, int y, int width, int height),
+      { craterPage.show(rgba, x, y, width, height); });
 EM_JS(void, pagePresenting, (), { craterPage.presenting(); });
 EM_JS(void, pagePresented, (), { craterPage.presented(); });
 EM_JS(int, pageNextEvent, (int* values), { return craterPage.nextEvent(values >> 2); });

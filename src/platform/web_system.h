@@ -46,7 +46,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool open_ = false;
-    bool shownOnce_ = false;        // the first present shows the whole frame
+    bool shownOnce_ = false;  // the first present shows the whole frame
     bool yieldedSincePresent_ = false;
     std::vector<std::uint32_t> rgba_;  // the back buffer in the page's byte order, reused
 };

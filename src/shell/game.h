@@ -60,12 +60,12 @@ struct Game {
     arena::Layer layer;
 
     // Tuning.
-    std::int32_t speed = 8;           // pixels per frame per held movement key
-    std::int32_t shotDelay = 100;     // ms a fighter must wait, strictly more, between shots
-    std::int32_t bulletSpeed = 16;    // pixels per frame
+    std::int32_t speed = 8;         // pixels per frame per held movement key
+    std::int32_t shotDelay = 100;   // ms a fighter must wait, strictly more, between shots
+    std::int32_t bulletSpeed = 16;  // pixels per frame
     std::int32_t damageMin = 5;
     std::int32_t damageMax = 10;
-    float blastMin = 1.0f;            // crater radius of a shot, in cells
+    float blastMin = 1.0f;  // crater radius of a shot, in cells
     float blastMax = 2.1f;
 };
 

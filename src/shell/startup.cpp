@@ -14,8 +14,8 @@
 namespace shell {
 
 std::optional<Answers> askAnswers(platform::System& sys) {
-    const char* const prompts[] = {"Graphics Width: ", "Graphics Height: ",
-                                   "Graphics Mode (0 = windowed, 1 = full screen) : "};
+    const char* const prompts[] = {
+        "Graphics Width: ", "Graphics Height: ", "Graphics Mode (0 = windowed, 1 = full screen) : "};
     std::int32_t values[3] = {};
     for (int n = 0; n < 3; ++n) {
         sys.prompt(prompts[n]);
@@ -49,8 +49,8 @@ std::string openDisplay(Game& game, const Answers& answers) {
         }
     }
     if (problem.empty()) return {};
-    return "craterduel: cannot open a " + std::to_string(answers.width) + "x" + std::to_string(answers.height) +
-           (fullScreen ? " full screen: " : " window: ") + problem + "\n";
+    return "craterduel: cannot open a " + std::to_string(answers.width) + "x" +
+           std::to_string(answers.height) + (fullScreen ? " full screen: " : " window: ") + problem + "\n";
 }
 
 void setUp(Game& game) {

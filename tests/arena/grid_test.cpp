@@ -24,9 +24,7 @@ void expectBorderIntactAndValuesClean(const shell::Game& g) {
         for (std::int32_t j = 0; j < g.rows; ++j) {
             const bool border = i == 0 || j == 0 || i == g.cols - 1 || j == g.rows - 1;
             const auto v = g.cell(i, j);
-            if (border) {
-                ASSERT_EQ(v, 10) << "border cell " << i << "," << j;
-            }
+            if (border) { ASSERT_EQ(v, 10) << "border cell " << i << "," << j; }
             ASSERT_TRUE(v == 0 || v == 10) << i << "," << j << " is " << v;
         }
     }
@@ -57,8 +55,10 @@ TEST(MakeGrid, ClearsBothStartingAreasWhole) {
                 for (std::int32_t di = -5; di <= 5; ++di)
                     for (std::int32_t dj = -5; dj <= 5; ++dj) {
                         const std::int32_t i = ci + di, j = g.rows / 2 + dj;
-                        if (di * di + dj * dj > 25 || i < 1 || j < 1 || i > g.cols - 2 || j > g.rows - 2) continue;
-                        ASSERT_EQ(g.cell(i, j), 0) << w << "x" << h << " seed " << seed << " cell " << i << "," << j;
+                        if (di * di + dj * dj > 25 || i < 1 || j < 1 || i > g.cols - 2 || j > g.rows - 2)
+                            continue;
+                        ASSERT_EQ(g.cell(i, j), 0)
+                            << w << "x" << h << " seed " << seed << " cell " << i << "," << j;
                     }
         }
     }
@@ -98,13 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BlastCase{20, 20, INFINITY, 48 * 36}, BlastCase{20, 20, 1e30f, 48 * 36},
                       BlastCase{20, 20, 9.3e18f, 48 * 36}, BlastCase{INT32_MIN, INT32_MAX, FLT_MAX, 48 * 36},
                       BlastCase{INT32_MIN, INT32_MIN, 4e9f, 48 * 36}, BlastCase{20, 20, -INFINITY, 0},
-                      BlastCase{20, 20, -1e30f, 0}, BlastCase{20, 20, -1.0f, 5}, BlastCase{20, 20, -3.0f, 0}, BlastCase{20, 20, NAN, 0}));
-
-
+                      BlastCase{20, 20, -1e30f, 0}, BlastCase{20, 20, -1.0f, 5}, BlastCase{20, 20, -3.0f, 0},
+                      BlastCase{20, 20, NAN, 0}));
 
 TEST(BlockImage, IsOpaqueWhiteWithACentreHandleAndLeavesTheBufferBlackAtEverySize) {
     // Under 18 pixels the block it is cut from reaches past the back buffer.
-    const std::pair<int, int> sizes[] = {{800, 600}, {18, 18}, {17, 40}, {40, 17}, {16, 16}, {1, 1}, {3, 100}};
+    const std::pair<int, int> sizes[] = {{800, 600}, {18, 18}, {17, 40}, {40, 17},
+                                         {16, 16},   {1, 1},   {3, 100}};
     for (auto [w, h] : sizes) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         TestGame t(w, h);
@@ -117,7 +117,8 @@ TEST(BlockImage, IsOpaqueWhiteWithACentreHandleAndLeavesTheBufferBlackAtEverySiz
         // The white rectangle it was cut from is gone before the first frame.
         const auto& c = t.game.canvas;
         for (int y = 0; y < std::min(h, 120); ++y)
-            for (int x = 0; x < std::min(w, 120); ++x) ASSERT_EQ(c.at(x, y), platform::rgb(0, 0, 0)) << x << "," << y;
+            for (int x = 0; x < std::min(w, 120); ++x)
+                ASSERT_EQ(c.at(x, y), platform::rgb(0, 0, 0)) << x << "," << y;
     }
 }
 
@@ -126,7 +127,8 @@ TEST(DrawGrid, EveryCellIsSolidGreyOnATinyDisplay) {
     t.game.canvas.clear();
     arena::drawGrid(t.game);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 17; ++x) ASSERT_EQ(t.game.canvas.at(x, y), platform::rgb(100, 100, 100)) << x << "," << y;
+        for (int x = 0; x < 17; ++x)
+            ASSERT_EQ(t.game.canvas.at(x, y), platform::rgb(100, 100, 100)) << x << "," << y;
 }
 
 TEST(DrawGrid, SolidCellsAreGreySquaresExactlyOnTheirCells) {
@@ -162,7 +164,7 @@ TEST(DrawGrid, SolidCellsAreGreySquaresExactlyOnTheirCells) {
 TEST(Click, PrintsThePointerAndBlastsThere) {
     struct ClickCase {
         int x, y;
-        int emptied;  // cells emptied on a full grid of 50 x 38
+        int emptied;               // cells emptied on a full grid of 50 x 38
     } cases[] = {{325, 330, 13},   // (20, 20)
                  {5, 330, 4},      // on the border column: only the inner cells next to it
                  {-40, 330, 0},    // dragged out past the left edge: -40 / 16 = -2 (truncating)

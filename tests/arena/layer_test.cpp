@@ -20,9 +20,10 @@ bool samePixels(const platform::Canvas& a, const platform::Canvas& b) {
 }
 
 std::string stateOf(const platform::Canvas& c) {
-    return std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue()) + " alpha " +
-           std::to_string(c.alpha()) + " blend " + std::to_string(int(c.blend())) + " scale " +
-           std::to_string(c.scaleX()) + "x" + std::to_string(c.scaleY()) + " rotation " + std::to_string(c.rotation());
+    return std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue()) +
+           " alpha " + std::to_string(c.alpha()) + " blend " + std::to_string(int(c.blend())) + " scale " +
+           std::to_string(c.scaleX()) + "x" + std::to_string(c.scaleY()) + " rotation " +
+           std::to_string(c.rotation());
 }
 
 struct StartState {

@@ -102,7 +102,8 @@ TEST(ShotPass, AShotMovesBeforeItIsFirstDrawnAsAYellowBar) {
     // 16 x 3.2 centred on (384, 300): columns 376..391, the rows whose centres lie within 1.6.
     for (int y = 295; y < 305; ++y)
         for (int x = 370; x < 398; ++x)
-            ASSERT_EQ(c.at(x, y), (x >= 376 && x <= 391 && y >= 298 && y <= 301) ? yellow : black) << x << "," << y;
+            ASSERT_EQ(c.at(x, y), (x >= 376 && x <= 391 && y >= 298 && y <= 301) ? yellow : black)
+                << x << "," << y;
     EXPECT_EQ(c.scaleY(), 1.0f) << "scale back to 1 after the shot";
 
     bullet::Create(t.game, 200, 300, 0, 16, 2);  // a vertical one

@@ -80,7 +80,8 @@ TEST(Fighter, OpposingKeysPushOutOfWhatWasTouchedOnTheWay) {
 TEST(Fighter, OnTinyDisplaysTheScanNeverReadsOutsideTheGrid) {
     // The 3x3 scan reaches past the grid here. Cells outside count as solid and are never
     // read: the grid accessor asserts its bounds in test builds, so a stray read aborts.
-    const std::pair<int, int> sizes[] = {{1, 1}, {16, 16}, {33, 33}, {97, 31}, {96, 32}, {48, 600}, {800, 20}};
+    const std::pair<int, int> sizes[] = {{1, 1},   {16, 16},  {33, 33}, {97, 31},
+                                         {96, 32}, {48, 600}, {800, 20}};
     for (auto [w, h] : sizes) {
         TestGame t(w, h);
         const auto terrain = t.game.grid;
@@ -110,14 +111,15 @@ TEST(Fighter, CrossDiscAndHealthAreDrawnInPlace) {
         int dx, dy;
         bool lit;
     } probes[] = {
-        {-16, 0, true}, {-17, 0, false}, {16, 0, true},   {17, 0, false},   // horizontal bar ends
-        {-16, -2, true}, {-16, 2, true}, {-16, -3, false}, {-16, 3, false},  // its height
-        {0, -16, true}, {0, -17, false}, {0, 16, true},   {0, 17, false},   // vertical bar ends
-        {-2, -16, true}, {2, -16, true}, {-3, -16, false}, {3, -16, false},  // its width
-        {6, 6, true},    {7, 7, false},  {-5, -5, true},  {-6, -6, false},   // disc centred at (X+1, Y+1)
-        {9, 3, true},    {10, 3, false}, {-8, 3, true},   {-9, 3, false},
+        {-16, 0, true},  {-17, 0, false}, {16, 0, true},    {17, 0, false},   // horizontal bar ends
+        {-16, -2, true}, {-16, 2, true},  {-16, -3, false}, {-16, 3, false},  // its height
+        {0, -16, true},  {0, -17, false}, {0, 16, true},    {0, 17, false},   // vertical bar ends
+        {-2, -16, true}, {2, -16, true},  {-3, -16, false}, {3, -16, false},  // its width
+        {6, 6, true},    {7, 7, false},   {-5, -5, true},   {-6, -6, false},  // disc centred at (X+1, Y+1)
+        {9, 3, true},    {10, 3, false},  {-8, 3, true},    {-9, 3, false},
     };
-    for (const auto& p : probes) EXPECT_EQ(c.at(X + p.dx, Y + p.dy), p.lit ? red : black) << p.dx << "," << p.dy;
+    for (const auto& p : probes)
+        EXPECT_EQ(c.at(X + p.dx, Y + p.dy), p.lit ? red : black) << p.dx << "," << p.dy;
 
     // The health text: exactly what the font draws for "100" with its top-left at (X-15, Y-30).
     platform::Canvas expected(800, 600);
@@ -144,12 +146,9 @@ struct DefeatCase {
 
 TEST(DefeatCheck, OrderAndOutcomes) {
     const DefeatCase cases[] = {
-        {100, 100, 0, 100, 100, 0},
-        {0, 50, 0, 0, 50, 2},
-        {-7, 50, 0, 0, 50, 2},
-        {50, -3, 0, 50, 0, 1},
-        {-1, -1, 0, 0, 0, 1},  // both out: cyan's loss is decided last
-        {0, -4, 2, 0, 0, 1},   // red, out before, is back in play when cyan falls
+        {100, 100, 0, 100, 100, 0}, {0, 50, 0, 0, 50, 2}, {-7, 50, 0, 0, 50, 2},
+        {50, -3, 0, 50, 0, 1},      {-1, -1, 0, 0, 0, 1},  // both out: cyan's loss is decided last
+        {0, -4, 2, 0, 0, 1},                               // red, out before, is back in play when cyan falls
     };
     for (const auto& c : cases) {
         TestGame t;

@@ -15,15 +15,15 @@ using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
 struct SpawnRequest {
-  std::vector<std::string> argv;
-  std::vector<std::string> env;  // the whole environment, "NAME=value"
-  int stdinFd = -1;              // -1 means /dev/null
-  int stdoutFd = -1;
-  int stderrFd = -1;
-  int fd3 = -1;  // handed to the child as descriptor 3 when set
-  // Of SIGINT, SIGTERM, SIGHUP and SIGQUIT, those the child starts with ignored (as under nohup);
-  // the others start at their default, whatever the runner was given.
-  std::vector<int> ignoredSignals;
+    std::vector<std::string> argv;
+    std::vector<std::string> env;  // the whole environment, "NAME=value"
+    int stdinFd = -1;              // -1 means /dev/null
+    int stdoutFd = -1;
+    int stderrFd = -1;
+    int fd3 = -1;  // handed to the child as descriptor 3 when set
+    // Of SIGINT, SIGTERM, SIGHUP and SIGQUIT, those the child starts with ignored (as under nohup);
+    // the others start at their default, whatever the runner was given.
+    std::vector<int> ignoredSignals;
 };
 
 // Forks and execs. The child is killed if the test runner dies, so a crashed

@@ -21,7 +21,8 @@ protected:
         auto w = openWindow("800\n600\n0\n");
         if (!w) return std::nullopt;
         win = *w;
-        if (!x_->waitForPixels(win, [](const Image& img) { return countColour(img, kGrey) > 0; }, kWindowDeadline))
+        if (!x_->waitForPixels(
+                win, [](const Image& img) { return countColour(img, kGrey) > 0; }, kWindowDeadline))
             return std::nullopt;
         std::this_thread::sleep_for(milliseconds(300));
         return x_->grab(win);

@@ -18,7 +18,6 @@ namespace {
 
 const char* const kXorg = "/usr/lib/xorg/Xorg";
 
-
 #ifndef CRATERDUEL_XORG_CONF
 #error "CRATERDUEL_XORG_CONF must name the dummy driver's configuration"
 #endif
@@ -40,9 +39,17 @@ StartedServer startXorg() {
         int ready[2];
         if (pipe2(ready, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
         SpawnRequest request;
-        request.argv = {kXorg, ":" + std::to_string(n), "-noreset", "-nolisten", "tcp", "-config",
-                        CRATERDUEL_XORG_CONF, "-logfile", dir + "/Xorg." + std::to_string(n) + ".log",
-                        "-displayfd", "3"};
+        request.argv = {kXorg,
+                        ":" + std::to_string(n),
+                        "-noreset",
+                        "-nolisten",
+                        "tcp",
+                        "-config",
+                        CRATERDUEL_XORG_CONF,
+                        "-logfile",
+                        dir + "/Xorg." + std::to_string(n) + ".log",
+                        "-displayfd",
+                        "3"};
         request.env = environmentWith({});
         request.fd3 = ready[1];
         const pid_t pid = spawn(request);

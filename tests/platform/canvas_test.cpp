@@ -150,7 +150,8 @@ TEST(CanvasRect, CoversExactlyItsPixelsAndClips) {
 
 TEST(CanvasEllipse, SmallAndHugeEllipsesFollowThePixelCentreRule) {
     PixelSet roundedSquare = box(5, 5, 8, 8);
-    for (const Point& corner : {Point{5, 5}, Point{8, 5}, Point{5, 8}, Point{8, 8}}) roundedSquare.erase(corner);
+    for (const Point& corner : {Point{5, 5}, Point{8, 5}, Point{5, 8}, Point{8, 8}})
+        roundedSquare.erase(corner);
     const ShapeCase cases[] = {
         {"1x1 is its pixel", 5, 5, 1, 1, box(5, 5, 5, 5)},
         {"2x2 fills its box", 5, 5, 2, 2, box(5, 5, 6, 6)},
@@ -184,8 +185,18 @@ TEST(CanvasEllipse, Diameter18DiscIsCentredOnXPlusOneAndSymmetric) {
     }
     EXPECT_TRUE(samePixels(disc, reference));
 
-    auto row = [&](int y) { PixelSet s; for (const auto& p : disc) if (p.second == y) s.insert(p); return s; };
-    auto column = [&](int x) { PixelSet s; for (const auto& p : disc) if (p.first == x) s.insert(p); return s; };
+    auto row = [&](int y) {
+        PixelSet s;
+        for (const auto& p : disc)
+            if (p.second == y) s.insert(p);
+        return s;
+    };
+    auto column = [&](int x) {
+        PixelSet s;
+        for (const auto& p : disc)
+            if (p.first == x) s.insert(p);
+        return s;
+    };
     EXPECT_TRUE(samePixels(row(Y - 8), box(X - 2, Y - 8, X + 3, Y - 8)));
     EXPECT_TRUE(samePixels(row(Y - 7), box(X - 4, Y - 7, X + 5, Y - 7)));
     EXPECT_TRUE(samePixels(row(Y), box(X - 8, Y, X + 9, Y)));
@@ -223,17 +234,24 @@ TEST(CanvasText, HealthNumberStaysInsideItsThreeCells) {
     }
     for (int cell = 0; cell < 3; ++cell) {
         const int left = X - 15 + 8 * cell;
-        EXPECT_TRUE(std::any_of(got.begin(), got.end(), [&](const Point& p) {
-            return p.first >= left && p.first < left + 8;
-        })) << "cell " << cell << " is blank";
+        EXPECT_TRUE(std::any_of(got.begin(), got.end(),
+                                [&](const Point& p) { return p.first >= left && p.first < left + 8; }))
+            << "cell " << cell << " is blank";
     }
 }
 
 TEST(CanvasText, CodesOutsideTheFontTakeNoRoom) {
     Canvas plain(40, 20), skipping(40, 20), withDel(40, 20);
     plain.drawText(2, 2, "10");
-    skipping.drawText(2, 2, "\x01\x1F" "1" "\x80\xC8\xFF" "0" "\n");
-    withDel.drawText(2, 2, "1\x7F" "0");
+    skipping.drawText(2, 2,
+                      "\x01\x1F"
+                      "1"
+                      "\x80\xC8\xFF"
+                      "0"
+                      "\n");
+    withDel.drawText(2, 2,
+                     "1\x7F"
+                     "0");
     EXPECT_FALSE(painted(plain).empty());
     EXPECT_TRUE(samePixels(painted(skipping), painted(plain)));
     EXPECT_FALSE(sameBuffers(withDel, plain)) << "code 127 is in the font and must advance";
@@ -242,7 +260,8 @@ TEST(CanvasText, CodesOutsideTheFontTakeNoRoom) {
 TEST(CanvasText, ClipsAtEveryEdge) {
     const struct {
         int x, y;
-    } cases[] = {{-5, -7}, {15, 9}, {-11, 3}, {INT_MIN, INT_MIN}, {INT_MAX, 0}, {INT_MAX - 3, 2}, {0, INT_MAX - 5}};
+    } cases[] = {{-5, -7},     {15, 9},          {-11, 3},        {INT_MIN, INT_MIN},
+                 {INT_MAX, 0}, {INT_MAX - 3, 2}, {0, INT_MAX - 5}};
     for (const auto& c : cases) {
         Canvas canvas(20, 12);
         canvas.drawText(c.x, c.y, "W8");
@@ -264,7 +283,8 @@ TEST(CanvasText, BlendsSetBitsAndLeavesTheRestAlone) {
     ASSERT_FALSE(ink.empty());
     for (int y = 0; y < 18; ++y)
         for (int x = 0; x < 12; ++x)
-            EXPECT_EQ(canvas.at(x, y), ink.count({x, y}) ? rgb(128, 0, 100) : rgb(0, 0, 200)) << x << "," << y;
+            EXPECT_EQ(canvas.at(x, y), ink.count({x, y}) ? rgb(128, 0, 100) : rgb(0, 0, 200))
+                << x << "," << y;
 }
 
 TEST(CanvasBlend, MaskThresholdsAndAlphaMixesRoundedPerChannel) {
@@ -274,10 +294,12 @@ TEST(CanvasBlend, MaskThresholdsAndAlphaMixesRoundedPerChannel) {
         float alpha;
         Pixel background, colour, want;
     } cases[] = {
-        {"mask below half writes nothing", Blend::Mask, 0.4f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(0, 100, 200)},
+        {"mask below half writes nothing", Blend::Mask, 0.4f, rgb(0, 100, 200), rgb(250, 0, 10),
+         rgb(0, 100, 200)},
         {"mask at half writes opaque", Blend::Mask, 0.5f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(250, 0, 10)},
         {"alpha rounds 63.75 up", Blend::Alpha, 0.25f, rgb(0, 0, 0), rgb(255, 255, 255), rgb(64, 64, 64)},
-        {"alpha mixes each channel", Blend::Alpha, 0.4f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(100, 60, 124)},
+        {"alpha mixes each channel", Blend::Alpha, 0.4f, rgb(0, 100, 200), rgb(250, 0, 10),
+         rgb(100, 60, 124)},
         {"alpha one replaces", Blend::Alpha, 1.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(250, 0, 10)},
         {"alpha zero keeps", Blend::Alpha, 0.0f, rgb(0, 100, 200), rgb(250, 0, 10), rgb(0, 100, 200)},
     };
@@ -381,9 +403,11 @@ TEST(CanvasImage, FastPlacementMatchesTheGeneralTransform) {
             fast.drawImage(art, handle + 13, handle - 5);  // clipped at the top edge
             general.drawImage(art, handle + 13, handle - 5);
             Canvas background(40, 30);
-            for (int y = 0; y < 30; ++y) background.setColor(8 * y, 255 - 8 * y, 90), background.fillRect(0, y, 40, 1);
+            for (int y = 0; y < 30; ++y)
+                background.setColor(8 * y, 255 - 8 * y, 90), background.fillRect(0, y, 40, 1);
             EXPECT_FALSE(sameBuffers(fast, background)) << "nothing was drawn";
-            EXPECT_TRUE(sameBuffers(fast, general)) << "handle " << handle << (blend == Blend::Mask ? " mask" : " alpha");
+            EXPECT_TRUE(sameBuffers(fast, general))
+                << "handle " << handle << (blend == Blend::Mask ? " mask" : " alpha");
         }
     }
 }
@@ -411,7 +435,8 @@ TEST(CanvasImage, OneColourImageFillsExactlyAsThePixelLoopShades) {
     };
     for (const auto& c : cases) {
         Canvas background(40, 30);
-        for (int y = 0; y < 30; ++y) background.setColor(8 * y, 255 - 8 * y, 90), background.fillRect(0, y, 40, 1);
+        for (int y = 0; y < 30; ++y)
+            background.setColor(8 * y, 255 - 8 * y, 90), background.fillRect(0, y, 40, 1);
         Canvas fast = background, general = background;
         for (Canvas* canvas : {&fast, &general}) {
             canvas->setColor(100, 100, 100);
@@ -454,7 +479,8 @@ TEST(CanvasImage, TintAndPixelAlphaCombineWithTheState) {
         {"pixel alpha 128 passes the mask", 0x80FFFFFFu, 255, 255, 255, Blend::Mask, 1, rgb(255, 255, 255)},
         {"pixel alpha 127 fails the mask", 0x7FFFFFFFu, 255, 255, 255, Blend::Mask, 1, black},
         {"global alpha fails the mask", 0xFFFFFFFFu, 255, 255, 255, Blend::Mask, 0.4f, black},
-        {"global alpha half passes the mask", 0xFFFFFFFFu, 255, 255, 255, Blend::Mask, 0.5f, rgb(255, 255, 255)},
+        {"global alpha half passes the mask", 0xFFFFFFFFu, 255, 255, 255, Blend::Mask, 0.5f,
+         rgb(255, 255, 255)},
         {"global alpha blends", 0xFFFFFFFFu, 255, 255, 255, Blend::Alpha, 0.5f, rgb(128, 128, 128)},
         {"pixel alpha blends", 0x66FFFFFFu, 255, 255, 255, Blend::Alpha, 1, rgb(102, 102, 102)},
         {"transparent pixel keeps the buffer", 0x00FFFFFFu, 255, 255, 255, Blend::Alpha, 1, black},
@@ -501,7 +527,8 @@ TEST(CanvasImage, MadeTransparentAndCopiedOpaqueWithBlackOutside) {
     canvas.setColor(255, 255, 255);
     canvas.drawImage(image, 6, 7);
     for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 20; ++x) EXPECT_EQ(canvas.at(x, y), x < 14 ? copy.at(x, y) : black) << x << "," << y;
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(canvas.at(x, y), x < 14 ? copy.at(x, y) : black) << x << "," << y;
 
     for (const Point& outside : {Point{25, 0}, Point{INT_MAX - 3, INT_MIN}}) {
         canvas.copyToImage(image, outside.first, outside.second);

@@ -21,24 +21,26 @@ TEST_P(Conversion, ReadsLikeTheConsoleDoes) {
     EXPECT_EQ(platform::toInt(GetParam().text), GetParam().value) << '"' << GetParam().text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, Conversion,
-    ::testing::Values(
-        // Plain numbers, blanks and trailing rubbish.
-        ConversionCase{"800", 800}, ConversionCase{" 640px", 640}, ConversionCase{"\t 12 34", 12},
-        ConversionCase{"", 0}, ConversionCase{"abc", 0}, ConversionCase{"px640", 0},
-        // One sign, directly before the digits.
-        ConversionCase{"+5", 5}, ConversionCase{"-5", -5}, ConversionCase{"- 5", 0}, ConversionCase{"+-5", 0},
-        ConversionCase{"--5", 0}, ConversionCase{"-", 0},
-        // Hexadecimal and binary after the sign.
-        ConversionCase{"$1F", 31}, ConversionCase{"$ff", 255}, ConversionCase{"-$10", -16},
-        ConversionCase{"$g", 0}, ConversionCase{"%101", 5}, ConversionCase{"-%11", -3}, ConversionCase{"%102", 2},
-        ConversionCase{"$", 0}, ConversionCase{"5$1", 5},
-        // Beyond 32 bits the value wraps, in every base.
-        ConversionCase{"2147483647", INT_MAX}, ConversionCase{"2147483648", INT_MIN},
-        ConversionCase{"-2147483648", INT_MIN}, ConversionCase{"4294967296", 0}, ConversionCase{"4294967297", 1},
-        ConversionCase{"$FFFFFFFF", -1}, ConversionCase{"$100000000", 0}, ConversionCase{"$1FFFFFFFF", -1},
-        ConversionCase{"99999999999999999999", int32_t(uint32_t(1661992959u))}));
+INSTANTIATE_TEST_SUITE_P(Answers, Conversion,
+                         ::testing::Values(
+                             // Plain numbers, blanks and trailing rubbish.
+                             ConversionCase{"800", 800}, ConversionCase{" 640px", 640},
+                             ConversionCase{"\t 12 34", 12}, ConversionCase{"", 0}, ConversionCase{"abc", 0},
+                             ConversionCase{"px640", 0},
+                             // One sign, directly before the digits.
+                             ConversionCase{"+5", 5}, ConversionCase{"-5", -5}, ConversionCase{"- 5", 0},
+                             ConversionCase{"+-5", 0}, ConversionCase{"--5", 0}, ConversionCase{"-", 0},
+                             // Hexadecimal and binary after the sign.
+                             ConversionCase{"$1F", 31}, ConversionCase{"$ff", 255},
+                             ConversionCase{"-$10", -16}, ConversionCase{"$g", 0}, ConversionCase{"%101", 5},
+                             ConversionCase{"-%11", -3}, ConversionCase{"%102", 2}, ConversionCase{"$", 0},
+                             ConversionCase{"5$1", 5},
+                             // Beyond 32 bits the value wraps, in every base.
+                             ConversionCase{"2147483647", INT_MAX}, ConversionCase{"2147483648", INT_MIN},
+                             ConversionCase{"-2147483648", INT_MIN}, ConversionCase{"4294967296", 0},
+                             ConversionCase{"4294967297", 1}, ConversionCase{"$FFFFFFFF", -1},
+                             ConversionCase{"$100000000", 0}, ConversionCase{"$1FFFFFFFF", -1},
+                             ConversionCase{"99999999999999999999", int32_t(uint32_t(1661992959u))}));
 
 std::string readAll(const std::string& input, std::vector<std::optional<std::string>>& lines) {
     std::string copy = input;

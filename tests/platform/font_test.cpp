@@ -15,7 +15,8 @@ bool hasInk(const std::uint8_t* rows) {
 }
 
 TEST(Font, OnlyCodesThirtyTwoToOneTwentySevenHaveGlyphs) {
-    for (const int code : {INT_MIN, -1, 0, 31, 128, 255, 256, INT_MAX}) EXPECT_EQ(glyph(code), nullptr) << code;
+    for (const int code : {INT_MIN, -1, 0, 31, 128, 255, 256, INT_MAX})
+        EXPECT_EQ(glyph(code), nullptr) << code;
     EXPECT_NE(glyph(32), nullptr);
     EXPECT_NE(glyph(127), nullptr);
 }

@@ -8,7 +8,8 @@
 namespace {
 
 // Runs frames whose work takes workMs each, sleeping as the pacer says; returns frame times.
-std::vector<std::uint32_t> run(platform::Pacer& pacer, std::uint32_t& clock, int frames, std::uint32_t workMs) {
+std::vector<std::uint32_t> run(platform::Pacer& pacer, std::uint32_t& clock, int frames,
+                               std::uint32_t workMs) {
     std::vector<std::uint32_t> shown;
     for (int n = 0; n < frames; ++n) {
         clock += workMs;

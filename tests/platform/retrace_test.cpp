@@ -30,8 +30,8 @@ TEST(Retrace, OnlyPresentsOneSixtiethOfASecondApartOnAverageAreTrusted) {
     const Case cases[] = {
         {"a 60 Hz retrace", presents(settle, 1000.0 / 60.0, enough), true},
         {"a 59.94 Hz mode", presents(settle, 1000.0 / 59.94, enough), true},
-        {"a slow first flip after the mode switch", presents({250.0, 40.0, 16.0, 17.0}, 1000.0 / 60.0, enough),
-         true},
+        {"a slow first flip after the mode switch",
+         presents({250.0, 40.0, 16.0, 17.0}, 1000.0 / 60.0, enough), true},
         {"retraces with jitter around them", jittery, true},
         {"a 16 ms sleep instead (62.5 a second)", presents(settle, 16.0, enough), false},
         {"62.35 a second", presents(settle, 1000.0 / 62.35, enough), false},

@@ -78,7 +78,8 @@ private:
         const auto& f = fast_.game;
         const auto& g = full_.game;
         if (auto p = firstPixelApart(f.canvas, g.canvas); !p.empty()) return "back buffers differ at " + p;
-        if (auto p = firstPixelApart(fast_.sys.screen, f.canvas); !p.empty()) return "the display missed " + p;
+        if (auto p = firstPixelApart(fast_.sys.screen, f.canvas); !p.empty())
+            return "the display missed " + p;
         const auto& a = f.canvas;
         const auto& b = g.canvas;
         if (a.red() != b.red() || a.green() != b.green() || a.blue() != b.blue() || a.alpha() != b.alpha() ||
@@ -86,8 +87,9 @@ private:
             a.rotation() != b.rotation())
             return "drawing state differs";
         if (f.grid != g.grid) return "grids differ";
-        if (f.p1x != g.p1x || f.p1y != g.p1y || f.p2x != g.p2x || f.p2y != g.p2y || f.p1health != g.p1health ||
-            f.p2health != g.p2health || f.p1shot != g.p1shot || f.p2shot != g.p2shot || f.winner != g.winner)
+        if (f.p1x != g.p1x || f.p1y != g.p1y || f.p2x != g.p2x || f.p2y != g.p2y ||
+            f.p1health != g.p1health || f.p2health != g.p2health || f.p1shot != g.p1shot ||
+            f.p2shot != g.p2shot || f.winner != g.winner)
             return "fighters differ";
         if (f.bulletList.size() != g.bulletList.size()) return "shot counts differ";
         if (fast_.sys.out != full_.sys.out) return "transcripts differ";
@@ -111,16 +113,19 @@ void wallsFireAndClicks(Twin& t, int frame, std::mt19937_64&) {
     if (frame == 90) t.key('J', true), t.key('D', true), t.key('W', true);
     for (int turn = 90; turn < 300; turn += 30) {
         if (frame == turn) t.key(vk::up, false), t.key(vk::down, true), t.key('G', false), t.key('T', true);
-        if (frame == turn + 15) t.key(vk::down, false), t.key(vk::up, true), t.key('T', false), t.key('G', true);
+        if (frame == turn + 15)
+            t.key(vk::down, false), t.key(vk::up, true), t.key('T', false), t.key('G', true);
     }
-    const int spots[][2] = {{0, 0},     {w - 1, h - 1}, {w - 1, 0},   {0, h - 1},      {w / 2, 0},
-                            {w / 2, h - 1}, {0, h / 2}, {w - 1, h / 2}, {-5, h / 3},    {w + 20, h + 20},
-                            {17, 17},   {w - 18, 17},   {-1000000, 5}, {INT_MIN, INT_MAX}, {w / 3, h / 3}};
+    const int spots[][2] = {{0, 0},        {w - 1, h - 1},     {w - 1, 0},    {0, h - 1},
+                            {w / 2, 0},    {w / 2, h - 1},     {0, h / 2},    {w - 1, h / 2},
+                            {-5, h / 3},   {w + 20, h + 20},   {17, 17},      {w - 18, 17},
+                            {-1000000, 5}, {INT_MIN, INT_MAX}, {w / 3, h / 3}};
     if (frame >= 150 && frame < 150 + 4 * int(std::size(spots)) && frame % 4 == 0) {
         const auto& s = spots[(frame - 150) / 4];
         t.click(s[0], s[1]);
     }
-    if (frame == 320) t.key('J', false), t.key('D', false), t.key('W', false), t.key(vk::up, false), t.key('G', false);
+    if (frame == 320)
+        t.key('J', false), t.key('D', false), t.key('W', false), t.key(vk::up, false), t.key('G', false);
 }
 
 // On an open arena, red shoots first and cyan falls behind; red stops and cyan shoots back until

@@ -17,7 +17,8 @@ using testing_support::ScriptedSystem;
 // Presses Escape once the given number of frames has been shown.
 void escapeAfter(ScriptedSystem& sys, int frames) {
     sys.afterPresent = [&sys, frames](int shown) {
-        if (shown == frames) sys.events = [](platform::Input& in) { in.keyEvent(platform::vk::escape, true, false); };
+        if (shown == frames)
+            sys.events = [](platform::Input& in) { in.keyEvent(platform::vk::escape, true, false); };
     };
 }
 
@@ -46,7 +47,8 @@ TEST(FrameLoop, ALateFrameIsShownAtOnceAndTheScheduleGoesOnFromThere) {
     sys.clock = 0;
     sys.afterPresent = [&sys](int shown) {
         if (shown == 2) sys.clock += 50;  // a slow frame
-        if (shown == 4) sys.events = [](platform::Input& in) { in.keyEvent(platform::vk::escape, true, false); };
+        if (shown == 4)
+            sys.events = [](platform::Input& in) { in.keyEvent(platform::vk::escape, true, false); };
     };
     EXPECT_EQ(shell::run(sys), 0);
     EXPECT_EQ(intervals(sys, 0), (std::vector<std::uint32_t>{16, 17, 50, 16}));
@@ -120,8 +122,10 @@ TEST(Frame, OnlyTheFighterThatIsOutSitsOutItsTurn) {
         EXPECT_EQ(redShots, c.redPlays ? 1 : 0) << "red fires";
         EXPECT_EQ(cyanShots, c.cyanPlays ? 1 : 0) << "cyan fires";
         // The cross's left arm, drawn before the step.
-        EXPECT_EQ(t.game.canvas.at(720 - 14, 300), c.redPlays ? platform::rgb(255, 0, 0) : platform::rgb(0, 0, 0));
-        EXPECT_EQ(t.game.canvas.at(80 - 14, 300), c.cyanPlays ? platform::rgb(0, 255, 255) : platform::rgb(0, 0, 0));
+        EXPECT_EQ(t.game.canvas.at(720 - 14, 300),
+                  c.redPlays ? platform::rgb(255, 0, 0) : platform::rgb(0, 0, 0));
+        EXPECT_EQ(t.game.canvas.at(80 - 14, 300),
+                  c.cyanPlays ? platform::rgb(0, 255, 255) : platform::rgb(0, 0, 0));
     }
 }
 
@@ -161,8 +165,8 @@ TEST(FrameLoop, SwitchingBetweenRetraceAndSoftwarePacingRestartsTheSchedule) {
         const char* name;
         std::uint32_t retraceMs;  // how long the retrace paced before the switch
     };
-    const Case cases[] = {{"a few frames", 50}, {"ten minutes", 600000},
-                          {"past half the clock's range", 0x80000005u}};
+    const Case cases[] = {
+        {"a few frames", 50}, {"ten minutes", 600000}, {"past half the clock's range", 0x80000005u}};
     for (const Case& c : cases) {
         testing_support::TestGame t;
         t.sys.clock = 1000;

@@ -100,9 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Usage, TellsWhatThePlayerNeedsToKnow) {
     const std::string usage = shell::usageText();
-    for (const char* part : {"Usage: craterduel [--help | --version]", "width", "height", "full screen",
-                             "arrow keys", "W A S D", "Escape", "255", "129 ", "130 ", "131 ", "143 ",
-                             "man 6 craterduel"}) {
+    for (const char* part :
+         {"Usage: craterduel [--help | --version]", "width", "height", "full screen", "arrow keys", "W A S D",
+          "Escape", "255", "129 ", "130 ", "131 ", "143 ", "man 6 craterduel"}) {
         EXPECT_NE(usage.find(part), std::string::npos) << "the usage does not mention " << part;
     }
     std::size_t start = 0;

@@ -32,11 +32,10 @@ TEST(Replay, ADuelThroughAWallEndsTheSameWayEveryTime) {
     for (int j = 1; j < t.game.rows - 1; ++j) t.game.cell(25, j) = 10;
 
     const Script script{
-        {0, vk::left}, {0, 'H'},     // both walk up to the wall
-        {60, -vk::left}, {60, -'H'},
-        {70, 'J'},                   // red fires left into the wall, then through it
-        {75, 'D'},                   // cyan answers, firing right
-        {110, 'G'}, {118, -'G'},     // cyan steps down out of the line of fire
+        {0, vk::left},   {0, 'H'},                // both walk up to the wall
+        {60, -vk::left}, {60, -'H'},  {70, 'J'},  // red fires left into the wall, then through it
+        {75, 'D'},                                // cyan answers, firing right
+        {110, 'G'},      {118, -'G'},             // cyan steps down out of the line of fire
     };
     replay(t, script, 400);
     const auto& g = t.game;

@@ -27,7 +27,8 @@ TEST(Startup, TranscriptOfAWindowedStart) {
     EXPECT_EQ(sys.out, allPrompts + "50\n38\n");
     EXPECT_EQ(sys.err, "");
     EXPECT_FALSE(sys.fullScreen);
-    EXPECT_TRUE(sys.presentTimes.empty()) << "Escape before the first frame ends the run before anything is shown";
+    EXPECT_TRUE(sys.presentTimes.empty())
+        << "Escape before the first frame ends the run before anything is shown";
     EXPECT_EQ(sys.closes, 1) << "the display is closed before the program ends";
     EXPECT_TRUE(sys.pointerMoves.empty()) << "a window leaves the pointer alone";
 }
@@ -58,13 +59,12 @@ TEST_P(EndOfInput, StopsWithTheMessageAndMinusOne) {
     EXPECT_EQ(sys.opens, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AtEachPrompt, EndOfInput,
-    ::testing::Values(EndOfInputCase{"", "Graphics Width: "},
-                      EndOfInputCase{"800", "Graphics Width: "},
-                      EndOfInputCase{"800\n", "Graphics Width: Graphics Height: "},
-                      EndOfInputCase{"800\n600\n", allPrompts},
-                      EndOfInputCase{"800\n600\n0", allPrompts}));
+INSTANTIATE_TEST_SUITE_P(AtEachPrompt, EndOfInput,
+                         ::testing::Values(EndOfInputCase{"", "Graphics Width: "},
+                                           EndOfInputCase{"800", "Graphics Width: "},
+                                           EndOfInputCase{"800\n", "Graphics Width: Graphics Height: "},
+                                           EndOfInputCase{"800\n600\n", allPrompts},
+                                           EndOfInputCase{"800\n600\n0", allPrompts}));
 
 struct BadSizeCase {
     const char* input;
@@ -83,13 +83,13 @@ TEST_P(BadSize, OneClearLineAndStatusOneWithoutAskingTheDisplay) {
     EXPECT_EQ(sys.out, allPrompts) << "no grid size for a display that never opened";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, BadSize,
-    ::testing::Values(BadSizeCase{"abc\n600\n0\n", "0x600 window"}, BadSizeCase{"800\n0\n0\n", "800x0 window"},
-                      BadSizeCase{"-5\n600\n1\n", "-5x600 full screen"},
-                      BadSizeCase{"100000\n100000\n0\n", "100000x100000 window"},
-                      BadSizeCase{"2147483647\n1\n0\n", "2147483647x1 window"},
-                      BadSizeCase{"$FFFFFFFF\n10\n0\n", "-1x10 window"}));
+INSTANTIATE_TEST_SUITE_P(Sizes, BadSize,
+                         ::testing::Values(BadSizeCase{"abc\n600\n0\n", "0x600 window"},
+                                           BadSizeCase{"800\n0\n0\n", "800x0 window"},
+                                           BadSizeCase{"-5\n600\n1\n", "-5x600 full screen"},
+                                           BadSizeCase{"100000\n100000\n0\n", "100000x100000 window"},
+                                           BadSizeCase{"2147483647\n1\n0\n", "2147483647x1 window"},
+                                           BadSizeCase{"$FFFFFFFF\n10\n0\n", "-1x10 window"}));
 
 TEST(Startup, ADisplayThatRefusesGivesItsReasonAndNothingIsDrawn) {
     ScriptedSystem sys("800\n600\n1\n");

@@ -32,7 +32,7 @@ struct Display {
 // Tiny displays where the grid has no inner cells or the fighters stand outside it, odd
 // strips, and the usual screens. Weights are percentages of the frames.
 constexpr Display displays[] = {
-    {1, 1, 5},      {16, 16, 5},    {33, 33, 5},    {97, 31, 5},    {9, 500, 5},      {700, 20, 5},
+    {1, 1, 5},      {16, 16, 5},    {33, 33, 5},    {97, 31, 5},    {9, 500, 5},     {700, 20, 5},
     {320, 240, 27}, {513, 385, 18}, {800, 600, 15}, {1280, 720, 7}, {1920, 1080, 3},
 };
 constexpr int warmUpFrames = 30;  // one game per display before the early memory reading
@@ -76,7 +76,8 @@ std::uint32_t clockStart(std::mt19937_64& rng, int frames) {
 // Plays the games one after another, checking each frame, and keeps the figures per display.
 class Soak {
 public:
-    Soak(long total, std::uint64_t seed) : total_(total), seed_(seed), rng_(seed), tally_(std::size(displays)) {}
+    Soak(long total, std::uint64_t seed)
+        : total_(total), seed_(seed), rng_(seed), tally_(std::size(displays)) {}
 
     // One game of up to the given number of frames on display d; false on the first broken rule.
     bool play(std::size_t d, int frames) {
@@ -89,11 +90,12 @@ public:
         soak::SoakGame game(plan);
         for (int f = 0; f < frames; ++f) {
             if (auto problem = game.step()) {
-                std::fprintf(stderr,
-                             "soak: FAILED seed %llu (run seed %llu, game %llu) on %dx%d, clock from %u, frame %d "
-                             "of the game (%ld of the run): %s\n",
-                             (unsigned long long)plan.seed, (unsigned long long)seed_, (unsigned long long)games_,
-                             plan.width, plan.height, plan.clockStart, f, played_, problem->c_str());
+                std::fprintf(
+                    stderr,
+                    "soak: FAILED seed %llu (run seed %llu, game %llu) on %dx%d, clock from %u, frame %d "
+                    "of the game (%ld of the run): %s\n",
+                    (unsigned long long)plan.seed, (unsigned long long)seed_, (unsigned long long)games_,
+                    plan.width, plan.height, plan.clockStart, f, played_, problem->c_str());
                 return false;
             }
             if (++played_ == total_ / 10) {
@@ -127,14 +129,15 @@ public:
 
     // The figures per display; false if any display got no real play.
     bool report() const {
-        std::printf("%-10s %6s %9s %8s %9s %8s %10s %8s %11s\n", "display", "games", "frames", "seconds", "shots",
-                    "clicks", "steps", "decided", "peak/bound");
+        std::printf("%-10s %6s %9s %8s %9s %8s %10s %8s %11s\n", "display", "games", "frames", "seconds",
+                    "shots", "clicks", "steps", "decided", "peak/bound");
         bool ok = true;
         for (std::size_t d = 0; d < std::size(displays); ++d) {
             const auto& t = tally_[d];
-            const std::string size = std::to_string(displays[d].width) + "x" + std::to_string(displays[d].height);
-            std::printf("%-10s %6d %9ld %8.1f %9ld %8ld %10ld %8d %6d/%-4d\n", size.c_str(), t.games, t.frames,
-                        t.seconds, t.shots, t.clicks, t.steps, t.decided, t.peakShots, t.bound);
+            const std::string size =
+                std::to_string(displays[d].width) + "x" + std::to_string(displays[d].height);
+            std::printf("%-10s %6d %9ld %8.1f %9ld %8ld %10ld %8d %6d/%-4d\n", size.c_str(), t.games,
+                        t.frames, t.seconds, t.shots, t.clicks, t.steps, t.decided, t.peakShots, t.bound);
             // A display that saw no shots or clicks would pass every check without proving anything.
             if (t.shots == 0 || t.clicks == 0) {
                 std::fprintf(stderr, "soak: FAILED: %s saw no real play\n", size.c_str());
@@ -193,8 +196,8 @@ int main(int argc, char** argv) {
     // reading, growth of more than about ten bytes a frame does not.
     const long marginKb = 8L * 1024;
     if (rssEarly < 0 || rssEnd < 0 || rssEnd - rssEarly > marginKb) {
-        std::fprintf(stderr, "soak: FAILED: peak RSS grew from %ld kB to %ld kB (more than %ld kB)\n", rssEarly,
-                     rssEnd, marginKb);
+        std::fprintf(stderr, "soak: FAILED: peak RSS grew from %ld kB to %ld kB (more than %ld kB)\n",
+                     rssEarly, rssEnd, marginKb);
         return 1;
     }
     return 0;

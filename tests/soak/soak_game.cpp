@@ -101,7 +101,8 @@ void SoakGame::moveHands() {
         y = ends[randomIn(0, 4)];
     }
     // Right and middle clicks must do nothing; a left click prints the pointer and blasts.
-    const int button = randomIn(0, 9) < 8 ? platform::mouseLeft : randomIn(platform::mouseRight, platform::mouseMiddle);
+    const int button =
+        randomIn(0, 9) < 8 ? platform::mouseLeft : randomIn(platform::mouseRight, platform::mouseMiddle);
     for (auto* input : inputs()) {
         input->pointerMoved(x, y);
         input->buttonEvent(button, true);
@@ -126,8 +127,8 @@ void SoakGame::aim(int fighter) {
     const std::int64_t dx = std::int64_t(game_.p2x) - game_.p1x;
     const std::int64_t dy = std::int64_t(game_.p2y) - game_.p1y;
     const std::int64_t ax = fighter == 0 ? dx : -dx, ay = fighter == 0 ? dy : -dy;  // towards the other
-    const std::size_t walk = 4 * std::size_t(fighter);      // left, right, up, down
-    const std::size_t fire = 8 + 4 * std::size_t(fighter);  // left, up, right, down
+    const std::size_t walk = 4 * std::size_t(fighter);                              // left, right, up, down
+    const std::size_t fire = 8 + 4 * std::size_t(fighter);                          // left, up, right, down
     const bool lineUpRows = std::abs(ay) <= std::abs(ax);
     std::size_t towards = lineUpRows ? (ay < 0 ? 2 : 3) : (ax < 0 ? 0 : 1);
     if (std::abs(lineUpRows ? ay : ax) < 8) towards = 4;  // already in line
@@ -171,7 +172,8 @@ std::optional<std::string> SoakGame::check(const std::string& transcript) {
                " on a " + std::to_string(game_.cols) + "x" + std::to_string(game_.rows) + " grid";
     peakShots_ = std::max(peakShots_, shots);
 
-    if (transcript != expectedOut_) return "printed \"" + transcript + "\", expected \"" + expectedOut_ + "\"";
+    if (transcript != expectedOut_)
+        return "printed \"" + transcript + "\", expected \"" + expectedOut_ + "\"";
 
     stepsWalked_ += (game_.p1x != p1x_ || game_.p1y != p1y_) + (game_.p2x != p2x_ || game_.p2y != p2y_);
     p1x_ = game_.p1x, p1y_ = game_.p1y, p2x_ = game_.p2x, p2y_ = game_.p2y;
@@ -184,14 +186,18 @@ std::optional<std::string> SoakGame::checkTwin(const std::string& fullTranscript
     const auto& a = game_.canvas;
     const auto& b = full_.canvas;
     const std::size_t pixels = std::size_t(a.width()) * std::size_t(a.height());
-    if (!std::equal(a.data(), a.data() + pixels, b.data())) return "the fast frame drew other pixels than the full one";
-    if (!std::equal(a.data(), a.data() + pixels, sys_.screen.data())) return "the display missed a changed pixel";
+    if (!std::equal(a.data(), a.data() + pixels, b.data()))
+        return "the fast frame drew other pixels than the full one";
+    if (!std::equal(a.data(), a.data() + pixels, sys_.screen.data()))
+        return "the display missed a changed pixel";
     if (a.red() != b.red() || a.green() != b.green() || a.blue() != b.blue() || a.alpha() != b.alpha() ||
-        a.blend() != b.blend() || a.scaleX() != b.scaleX() || a.scaleY() != b.scaleY() || a.rotation() != b.rotation())
+        a.blend() != b.blend() || a.scaleX() != b.scaleX() || a.scaleY() != b.scaleY() ||
+        a.rotation() != b.rotation())
         return "the fast frame left another drawing state than the full one";
-    if (game_.grid != full_.grid || game_.p1x != full_.p1x || game_.p1y != full_.p1y || game_.p2x != full_.p2x ||
-        game_.p2y != full_.p2y || game_.p1health != full_.p1health || game_.p2health != full_.p2health ||
-        game_.winner != full_.winner || game_.bulletList.size() != full_.bulletList.size())
+    if (game_.grid != full_.grid || game_.p1x != full_.p1x || game_.p1y != full_.p1y ||
+        game_.p2x != full_.p2x || game_.p2y != full_.p2y || game_.p1health != full_.p1health ||
+        game_.p2health != full_.p2health || game_.winner != full_.winner ||
+        game_.bulletList.size() != full_.bulletList.size())
         return "the fast and the full frame left different games";
     if (fullTranscript != expectedOut_) return "the full frame printed \"" + fullTranscript + "\"";
     return std::nullopt;
@@ -217,8 +223,9 @@ std::optional<std::string> SoakGame::checkGrid() {
     return std::nullopt;
 }
 
-std::optional<std::string> SoakGame::checkFighter(const char* name, std::int32_t health, std::int32_t lastShot,
-                                                  std::int32_t& prevHealth, std::int32_t& prevShot) {
+std::optional<std::string> SoakGame::checkFighter(const char* name, std::int32_t health,
+                                                  std::int32_t lastShot, std::int32_t& prevHealth,
+                                                  std::int32_t& prevShot) {
     const std::string_view who(name);
     // Health only falls, except that the defeat check lifts a negative health to 0; shots
     // still in flight may take it below 0 again in the same frame.
