@@ -88,9 +88,12 @@ private:
     void drawImageTransformed(const Image& image, float x, float y);
     void noteDrawn(int left, int top, int right, int bottom) const;
 
+    // The list belongs to the canvas's owner, so copies and assignments carry none of it over.
     struct Recording {
         Recording() = default;
         Recording(const Recording&) {}
+        // Copies nothing, so assigning to itself is as harmless as any other assignment.
+        // NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
         Recording& operator=(const Recording&) { return *this; }
         RectList* list = nullptr;
     };

@@ -4,8 +4,9 @@
 #include <vector>
 
 struct SDL_Window;
-struct _XDisplay;
-union _XEvent;
+// Xlib's own names for Display and XEvent, declared here so this header needs no Xlib.
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
+union _XEvent;     // NOLINT(bugprone-reserved-identifier)
 
 namespace platform {
 
