@@ -48,8 +48,8 @@ bool showsNothing(const char* driver) {
     return false;
 }
 
-// The first video driver that reaches a real display. A driver named in SDL_VIDEODRIVER is the
-// only one tried. Wayland's client library complains on stderr when it has no runtime folder to
+// The first video driver that reaches a real display; those that show nothing are never started.
+// A driver named in SDL_VIDEODRIVER is the only one tried. Wayland's client library complains on stderr when it has no runtime folder to
 // look in, so without one it is not asked.
 bool startVideo() {
     std::vector<const char*> candidates;
@@ -59,7 +59,6 @@ bool startVideo() {
         const char* runtime = SDL_getenv("XDG_RUNTIME_DIR");
         for (int n = 0; n < SDL_GetNumVideoDrivers(); ++n) {
             const char* driver = SDL_GetVideoDriver(n);
-            if (showsNothing(driver)) continue;
             if (SDL_strcasecmp(driver, "wayland") == 0 && !(runtime && *runtime)) continue;
             candidates.push_back(driver);
         }
@@ -130,10 +129,6 @@ std::string SdlSystem::openDisplay(int width, int height, bool fullScreen) {
         return noDisplayProblem();
     }
     sdlStarted_ = true;
-    if (showsNothing(SDL_GetCurrentVideoDriver())) {
-        closeDisplay();
-        return noDisplayProblem();
-    }
     catchStopSignals();
 
     fullScreen_ = fullScreen;
