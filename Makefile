@@ -33,14 +33,9 @@ package-deps: deps
 	$(call install_missing,$(PACKAGE_TOOLS))
 
 # Node and npm may come from elsewhere than Debian (a newer nodejs bundles its own npm), so the
-# commands are what count, not the package names.
+# commands are what count: their packages are asked for only when the commands are missing.
 web-deps:
-	@missing=$$(for p in $(WEB_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done; \
-		command -v node >/dev/null || echo nodejs; command -v npm >/dev/null || echo npm); \
-	if [ -n "$$missing" ]; then \
-		echo "Installing missing packages:" $$missing; \
-		$(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
-	fi
+	$(call install_missing,$(WEB_PACKAGES) $(if $(shell command -v node),,nodejs) $(if $(shell command -v npm),,npm))
 
 # build-web/ holds index.html, craterduel.js and craterduel.wasm: serve it from any static web server.
 # Debian's emscripten needs Debian's node modules for its JS optimizer.
